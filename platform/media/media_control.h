@@ -1,0 +1,24 @@
+#pragma once
+// The media control as the camera window sees it: a widget that takes its
+// settings and commands by dispatch identifier (see dispatch.h). The picture
+// area's size is the widget's own size, set by the window.
+//
+// Thread: every member is called on the UI thread only.
+#include "platform/media/dispatch.h"
+
+#include <QWidget>
+
+namespace media {
+
+class MediaControl : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    ~MediaControl() override = default;
+
+    virtual void putProperty(int dispId, const DispValue& value) = 0;
+    virtual DispValue getProperty(int dispId) const = 0;
+    virtual void invoke(int dispId) = 0;
+};
+
+} // namespace media

@@ -1,0 +1,38 @@
+#pragma once
+// Test isolation: a temporary folder that holds the registry store and the
+// drive C: folder, pointed to by VESKAT_REGISTRY and VESKAT_DRIVE_C for as
+// long as the object lives. The previous values come back on destruction.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace veskat_test {
+
+void setEnv(const char* name, const std::string& value);
+void unsetEnv(const char* name);
+std::optional<std::string> getEnv(const char* name);
+
+class TempEnvironment {
+public:
+    TempEnvironment();
+    ~TempEnvironment();
+    TempEnvironment(const TempEnvironment&) = delete;
+    TempEnvironment& operator=(const TempEnvironment&) = delete;
+
+    const std::filesystem::path& dir() const { return m_dir; }
+    std::filesystem::path registryFile() const { return m_dir / "registry.sqlite3"; }
+    std::filesystem::path driveC() const { return m_dir / "drive_c"; }
+
+private:
+    std::filesystem::path m_dir;
+    std::optional<std::string> m_oldRegistry;
+    std::optional<std::string> m_oldDriveC;
+};
+
+// A fresh, empty temporary folder (removed by the caller or at exit of the test).
+std::filesystem::path makeTempDir(const std::string& prefix);
+
+// Where the build put the programs (veskat-testcam, veskat-reg, ...).
+std::filesystem::path buildDir();
+
+} // namespace veskat_test

@@ -1,0 +1,16 @@
+// main() of the GUI test binaries: a QApplication on the offscreen platform
+// (unless the caller chose another) and a process-wide temporary store.
+#include "tests/support/test_env.h"
+
+#include <QApplication>
+#include <gmock/gmock.h>
+
+int main(int argc, char** argv)
+{
+    if (!veskat_test::getEnv("QT_QPA_PLATFORM"))
+        veskat_test::setEnv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleMock(&argc, argv);
+    veskat_test::TempEnvironment env;
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
