@@ -1,0 +1,5 @@
+#include "camera/frm_camera.h"
+
+void frmCamera::tmrReconnect_Timer()
+{
+}

@@ -1,0 +1,39 @@
+#include "camera/media_factory.h"
+
+#include "platform/media/media_control.h"
+
+#include <exception>
+
+namespace camera {
+namespace {
+
+MediaControlFactory& installedFactory()
+{
+    static MediaControlFactory factory;
+    return factory;
+}
+
+media::MediaControl* createRealControl(QWidget* /*parent*/)
+{
+    return nullptr; // replaced by the real control's factory once it is in the tree
+}
+
+} // namespace
+
+void setMediaControlFactory(MediaControlFactory factory)
+{
+    installedFactory() = std::move(factory);
+}
+
+media::MediaControl* createMediaControl(QWidget* parent)
+{
+    try {
+        const MediaControlFactory& factory = installedFactory();
+        return factory ? factory(parent) : createRealControl(parent);
+    } catch (const std::exception&) {
+        // A control that cannot be made leaves the window without a picture, not the program down.
+        return nullptr;
+    }
+}
+
+} // namespace camera

@@ -1,0 +1,53 @@
+#pragma once
+// The program's main window: a multiple-document frame whose client area holds
+// the camera windows, with the "File" menu that configures, stores positions,
+// reloads and exits. Creating it opens the camera windows (LoadDisplays(0)).
+//
+// Thread: UI thread only.
+#include <QMainWindow>
+#include <QPointer>
+
+#include <vector>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+
+class MDICameraMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MDICameraMain(QWidget* parent = nullptr);
+    ~MDICameraMain() override;
+
+    // Closes every camera window (a caption with "*") and opens one window per
+    // camera whose "ShowMe" is 1, in index order. `fRefresh` has no effect.
+    void LoadDisplays(int fRefresh);
+    // Stores "Left" and "Top" of every open camera window in its own camera's
+    // key, in whole twips. Windows that are not camera windows are skipped.
+    void SaveMachineDisplayLocations();
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+    QMenu* fileMenu() const { return mnuFile; }
+
+public slots:
+    void mnuConfigure_Click(int index);
+    void mnuSaveCameraPositions_Click();
+    void mnuReload_Click();
+    void mnuExit_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void updateWindowList();
+
+    QMdiArea* m_mdiArea = nullptr;
+    QMenu* mnuFile = nullptr;
+    QAction* mnuConfigure = nullptr;
+    QAction* mnuSaveCameraPositions = nullptr;
+    QAction* mnuReload = nullptr;
+    QAction* mnuExit = nullptr;
+    std::vector<QPointer<QAction>> m_windowListActions;
+};

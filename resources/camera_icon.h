@@ -1,0 +1,11 @@
+#pragma once
+// The camera icon shared by every window of the program.
+//
+// Thread: UI thread only.
+#include <QIcon>
+
+namespace resources {
+
+QIcon cameraIcon();
+
+} // namespace resources
