@@ -11,9 +11,14 @@ namespace testcam {
 
 namespace {
 
-// Noise strength (standard deviation) in tenths of a luma step; tuned so that a picture at quality 80 is
-// about as large as a real camera's (90 kB at 1280x720, 180 kB at 1920x1080).
-constexpr int kLumaNoiseTenths = 36;
+// Noise strength (standard deviation) in tenths of a luma step, a little
+// less for larger pictures, as with real sensors; tuned so that a picture at
+// quality 80 is about as large as a real camera's (90 kB at 1280x720, 180 kB
+// at 1920x1080).
+int lumaNoiseTenths(int height)
+{
+    return std::clamp(36 - (height - 720) / 120, 30, 40);
+}
 constexpr int kChromaNoiseShift = 1; // chroma noise is half as strong
 
 std::uint64_t splitmix(std::uint64_t& state)
@@ -61,11 +66,12 @@ FramePainter::FramePainter(int width, int height)
     const size_t pixels = static_cast<size_t>(width) * height;
     m_noise.resize(pixels + 65536);
     std::uint64_t state = 0x5EED;
+    const int tenths = lumaNoiseTenths(height);
     for (auto& n : m_noise) {
         const std::uint64_t r = splitmix(state);
         const int sum = static_cast<int>(r & 0xFF) + static_cast<int>((r >> 8) & 0xFF)
                         + static_cast<int>((r >> 16) & 0xFF) - 3 * 127;
-        n = static_cast<std::int8_t>(std::clamp(sum * kLumaNoiseTenths / 1280, -127, 127));
+        n = static_cast<std::int8_t>(std::clamp(sum * tenths / 1280, -127, 127));
     }
 }
 
