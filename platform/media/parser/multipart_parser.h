@@ -3,7 +3,8 @@
 // Motion-JPEG stream. Fed the response body in pieces of any size, it hands
 // out each complete part in order.
 //
-// Thread: one instance is used by one thread at a time.
+// Thread: one instance is used by one thread at a time. The part handler is
+// called from inside feed() and must not feed the same parser again.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -26,19 +27,38 @@ struct MultipartPart {
 // "--" and quotes; nullopt when the type is not multipart or names none.
 std::optional<std::string> boundaryFromContentType(std::string_view contentType);
 
+// Cameras differ in how they frame parts; the parser accepts:
+// - boundary lines with any few leading dashes (or none) and trailing blanks,
+//   a closing "--boundary--", and without a declared boundary the first
+//   "--..." line of the stream;
+// - junk, blank lines and repeated boundary lines before, between and inside
+//   header blocks; CRLF or LF-only lines; parts without headers;
+// - a Content-Length that is missing or wrong: a part ends at its length
+//   only when a line end or a boundary follows it, otherwise at the boundary.
+// A part longer than the cap is dropped (counted) and the parser resynchronises
+// on the next boundary; parts with an empty body are not handed out. Memory
+// stays below the cap plus a few hundred kilobytes whatever arrives.
 class MultipartParser {
 public:
     static constexpr std::size_t kMaxPartSize = 16u * 1024u * 1024u;
+    static constexpr std::size_t kMaxHeaderBlock = 64u * 1024u;
     using PartHandler = std::function<void(MultipartPart&&)>;
 
     // Without a boundary the parser takes the first "--..." line it meets.
     explicit MultipartParser(std::optional<std::string> boundary);
+    // With a smaller cap, for tests and fuzzing.
+    MultipartParser(std::optional<std::string> boundary, std::size_t maxPartSize);
 
     void feed(std::string_view bytes, const PartHandler& onPart);
 
     std::uint64_t partsDelivered() const;
     std::uint64_t partsDroppedOversize() const;
+    // Header blocks longer than kMaxHeaderBlock, dropped with their part.
+    std::uint64_t headerBlocksDropped() const;
+    // Bytes held between calls of feed(): an unfinished part, header block or line.
     std::size_t bufferedBytes() const;
+    // The boundary in use, without leading dashes; empty until one is known.
+    const std::string& boundary() const;
 
 private:
     struct State;
