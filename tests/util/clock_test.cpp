@@ -1,0 +1,74 @@
+#include "platform/clock/clock.h"
+
+#include <gmock/gmock.h>
+
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+TEST(Clock, SecondsSinceMidnightStayWithinOneDay)
+{
+    for (int i = 0; i < 1000; ++i) {
+        const float t = platform::secondsSinceMidnight();
+        ASSERT_GE(t, 0.0f);
+        ASSERT_LT(t, 86400.0f);
+    }
+}
+
+TEST(Clock, SecondsSinceMidnightMatchLocalTimeOfDay)
+{
+    const platform::LocalDateTime dt = platform::localDateTimeNow();
+    const float t = platform::secondsSinceMidnight();
+    const float fromFields = static_cast<float>(dt.hour * 3600 + dt.minute * 60 + dt.second);
+    // Both were read within moments of each other; allow for a midnight in between.
+    float diff = std::fabs(t - fromFields);
+    diff = std::fmin(diff, 86400.0f - diff);
+    EXPECT_LT(diff, 5.0f);
+}
+
+TEST(Clock, LocalDateTimeMatchesTheCLibrary)
+{
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    const platform::LocalDateTime dt = platform::localDateTimeNow();
+    EXPECT_GE(dt.month, 1);
+    EXPECT_LE(dt.month, 12);
+    EXPECT_GE(dt.day, 1);
+    EXPECT_LE(dt.day, 31);
+    EXPECT_GE(dt.hour, 0);
+    EXPECT_LE(dt.hour, 23);
+    EXPECT_GE(dt.minute, 0);
+    EXPECT_LE(dt.minute, 59);
+    EXPECT_GE(dt.second, 0);
+    EXPECT_LE(dt.second, 59);
+    // The same day unless the test ran across midnight.
+    if (dt.hour != 0 || tm.tm_hour != 23) {
+        EXPECT_EQ(dt.year, tm.tm_year + 1900);
+        EXPECT_EQ(dt.month, tm.tm_mon + 1);
+        EXPECT_EQ(dt.day, tm.tm_mday);
+    }
+}
+
+TEST(Clock, FollowsTheTimeZone)
+{
+    // The time of day is local time, not UTC.
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    const float utc = platform::secondsSinceMidnight();
+    setenv("TZ", "XXX-5", 1); // five hours east of UTC
+    tzset();
+    const float east = platform::secondsSinceMidnight();
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    float diff = std::fmod(east - utc + 86400.0f, 86400.0f);
+    EXPECT_NEAR(diff, 5 * 3600.0f, 5.0f);
+}
+
+} // namespace
