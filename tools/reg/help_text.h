@@ -1,0 +1,12 @@
+#pragma once
+// The usage texts of veskat-reg (veskat-reg /?, veskat-reg add /?, ...).
+#include "tools/reg/command_line.h"
+
+#include <optional>
+#include <string>
+
+namespace regtool {
+
+std::string usageText(std::optional<Operation> operation);
+
+} // namespace regtool
