@@ -21,4 +21,8 @@ public:
     virtual void invoke(int dispId) = 0;
 };
 
+// The media control the camera window places on itself, owned by `parent`;
+// null when it cannot be created (the media threads could not start).
+MediaControl* createMediaControl(QWidget* parent);
+
 } // namespace media

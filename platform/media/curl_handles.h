@@ -1,0 +1,33 @@
+#pragma once
+// Owning wrappers of libcurl's C handles.
+//
+// Thread: a handle is used by one thread at a time (the network thread).
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace media {
+
+struct CurlEasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct CurlMultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct CurlSlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct CurlUrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct CurlStringDeleter {
+    void operator()(char* text) const { curl_free(text); }
+};
+
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
+using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
+using CurlString = std::unique_ptr<char, CurlStringDeleter>;
+
+} // namespace media

@@ -1,0 +1,114 @@
+#include "platform/media/jpeg_decoder.h"
+
+#include <QSysInfo>
+
+#include <array>
+
+namespace media {
+
+namespace {
+
+// Ascending; the factors whose inverse DCT has a SIMD path or is trivially cheap.
+constexpr std::array<ScalingFactor, 5> kFastFactors{
+    {{1, 8}, {1, 4}, {3, 8}, {1, 2}, {1, 1}}};
+
+int scaled(int size, ScalingFactor f)
+{
+    return TJSCALED(size, (tjscalingfactor{f.num, f.denom}));
+}
+
+bool libraryOffers(ScalingFactor f)
+{
+    int count = 0;
+    const tjscalingfactor* factors = tjGetScalingFactors(&count);
+    for (int i = 0; factors && i < count; ++i) {
+        // Compare as fractions: the library lists them in lowest terms.
+        if (factors[i].num * f.denom == f.num * factors[i].denom)
+            return true;
+    }
+    return false;
+}
+
+// Format_RGB32 is 0xffRRGGBB in native byte order.
+constexpr int nativeRgb32Format()
+{
+    return QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
+}
+
+} // namespace
+
+ScalingFactor chooseScalingFactor(QSize picture, QSize area)
+{
+    if (area.isEmpty())
+        return kFastFactors.front();
+    for (const ScalingFactor f : kFastFactors) {
+        if (!libraryOffers(f))
+            continue;
+        if (scaled(picture.width(), f) >= area.width() && scaled(picture.height(), f) >= area.height())
+            return f;
+    }
+    return {1, 1};
+}
+
+JpegDecoder::JpegDecoder()
+    : m_handle(tjInitDecompress())
+{
+}
+
+bool JpegDecoder::decode(std::string_view jpeg, QSize area, DecodedPicture& out)
+{
+    if (!m_handle) {
+        m_error = "TurboJPEG could not be initialised";
+        return false;
+    }
+    if (jpeg.size() < 4 || static_cast<unsigned char>(jpeg[0]) != 0xFF
+        || static_cast<unsigned char>(jpeg[1]) != 0xD8) {
+        m_error = "not a JPEG picture";
+        return false;
+    }
+    const auto* data = reinterpret_cast<const unsigned char*>(jpeg.data());
+    const auto size = static_cast<unsigned long>(jpeg.size());
+    int width = 0;
+    int height = 0;
+    int subsampling = 0;
+    int colorspace = 0;
+    if (tjDecompressHeader3(m_handle.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) {
+        m_error = tjGetErrorStr2(m_handle.get());
+        return false;
+    }
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels) {
+        m_error = "picture size out of range";
+        return false;
+    }
+    const QSize source(width, height);
+    const ScalingFactor factor = chooseScalingFactor(source, area);
+    const int outWidth = scaled(width, factor);
+    const int outHeight = scaled(height, factor);
+
+    QImage decoded(outWidth, outHeight, QImage::Format_RGB32);
+    if (decoded.isNull()) {
+        m_error = "out of memory";
+        return false;
+    }
+    // Reduced-size inverse DCTs ignore FASTDCT; at full size it saves a few
+    // per cent, and the picture is shrunk to a tile afterwards anyway.
+    const int flags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE;
+    if (tjDecompress2(m_handle.get(), data, size, decoded.bits(), outWidth,
+                      static_cast<int>(decoded.bytesPerLine()), outHeight, nativeRgb32Format(), flags)
+        != 0) {
+        // A warning (for example a picture cut short) still leaves a usable
+        // picture; only a fatal error means nothing was decoded.
+        if (tjGetErrorCode(m_handle.get()) != TJERR_WARNING) {
+            m_error = tjGetErrorStr2(m_handle.get());
+            return false;
+        }
+    }
+    if (!area.isEmpty() && decoded.size() != area)
+        decoded = decoded.scaled(area, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    out.image = std::move(decoded);
+    out.sourceSize = source;
+    m_error.clear();
+    return true;
+}
+
+} // namespace media

@@ -1,0 +1,241 @@
+#include "platform/media/mjpeg_control.h"
+
+#include "platform/media/media_engine.h"
+#include "platform/media/stream_state.h"
+#include "platform/media/stream_url.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+
+namespace media {
+
+namespace {
+
+std::string toText(const DispValue& value)
+{
+    if (const auto* s = std::get_if<std::string>(&value))
+        return *s;
+    if (const auto* i = std::get_if<std::int32_t>(&value))
+        return std::to_string(*i);
+    if (const auto* b = std::get_if<bool>(&value))
+        return *b ? "True" : "False";
+    return {};
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::int64_t nowMicroseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+MediaControl* createMediaControl(QWidget* parent)
+{
+    MediaEngine* engine = MediaEngine::instance();
+    if (!engine)
+        return nullptr;
+    return new (std::nothrow) MjpegControl(*engine, parent);
+}
+
+MjpegControl::MjpegControl(MediaEngine& engine, QWidget* parent)
+    : MediaControl(parent)
+    , m_engine(engine)
+    , m_state(std::make_shared<StreamState>(this))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_state->setArea(size() * devicePixelRatioF());
+}
+
+MjpegControl::~MjpegControl()
+{
+    // Detach first: from here on nothing is posted to this object, and the
+    // threads keep only the shared state alive until they let go of it.
+    m_state->detach();
+    m_state->endSession();
+    m_engine.network().stop(m_state);
+}
+
+void MjpegControl::putProperty(int dispId, const DispValue& value)
+{
+    if (dispId == DispId::Status)
+        return; // read only
+    m_properties[dispId] = value;
+    switch (dispId) {
+    case DispId::Url:
+        m_url = toText(value);
+        break;
+    case DispId::UserName:
+        m_user = toText(value);
+        break;
+    case DispId::Password:
+        m_password = toText(value);
+        break;
+    case DispId::MediaType:
+        m_mediaType = toText(value);
+        break;
+    case DispId::NetworkTimeout: {
+        const std::int32_t ms = toInt32(value);
+        m_timeoutMs = ms <= 0 ? kDefaultTimeoutMs : std::max(ms, kMinTimeoutMs);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+DispValue MjpegControl::getProperty(int dispId) const
+{
+    if (dispId == DispId::Status)
+        return status();
+    if (const auto it = m_properties.find(dispId); it != m_properties.end())
+        return it->second;
+    switch (dispId) {
+    case DispId::Url:
+    case DispId::UserName:
+    case DispId::Password:
+        return std::string();
+    case DispId::MediaType:
+        return m_mediaType;
+    case DispId::NetworkTimeout:
+        return static_cast<std::int32_t>(m_timeoutMs);
+    default:
+        return std::monostate{};
+    }
+}
+
+void MjpegControl::invoke(int dispId)
+{
+    if (dispId == DispId::Start)
+        start();
+    else if (dispId == DispId::Stop)
+        stop();
+}
+
+void MjpegControl::start()
+{
+    if (lowerCase(m_mediaType) != "mjpeg") {
+        m_state->beginSession(Status::NotMjpeg, "media type \"" + m_mediaType + "\" is not supported");
+        m_engine.network().stop(m_state);
+        return;
+    }
+    if (!isValidStreamUrl(m_url)) {
+        m_state->beginSession(Status::InvalidUrl, m_url.empty() ? "no URL" : m_url);
+        m_engine.network().stop(m_state);
+        return;
+    }
+    const std::uint64_t session = m_state->beginSession(Status::Connecting);
+    m_engine.network().start(m_state, StreamConfig{m_url, m_user, m_password, m_timeoutMs}, session);
+}
+
+void MjpegControl::stop()
+{
+    m_state->endSession();
+    m_engine.network().stop(m_state);
+}
+
+std::int32_t MjpegControl::status() const
+{
+    return m_state->status();
+}
+
+QString MjpegControl::statusDetail() const
+{
+    return QString::fromStdString(m_state->detail());
+}
+
+MediaStats MjpegControl::stats() const
+{
+    const StreamState::Counters& c = m_state->counters();
+    MediaStats s;
+    s.received = c.received.load();
+    s.decoded = c.decoded.load();
+    s.skipped = c.skipped.load();
+    s.drawn = m_drawn;
+    s.droppedBeforeDecode = c.droppedBeforeDecode.load();
+    s.droppedBeforeDraw = c.droppedBeforeDraw.load() + m_droppedUnpainted;
+    s.pictureWidth = c.pictureWidth.load();
+    s.pictureHeight = c.pictureHeight.load();
+    s.latency = m_latency;
+    return s;
+}
+
+void MjpegControl::onStreamStatus(int status)
+{
+    if (status == m_lastStatus)
+        return;
+    m_lastStatus = status;
+    update();
+    emit statusChanged(status);
+}
+
+void MjpegControl::onPictureReady()
+{
+    std::optional<ReadyPicture> picture = m_state->takeReadyPicture();
+    if (!picture)
+        return;
+    if (m_pictureUnpainted)
+        ++m_droppedUnpainted;
+    m_picture = std::move(picture->image);
+    m_pictureSendTimeUs = picture->sendTimeUs;
+    m_pictureTime = QDateTime::currentDateTime();
+    m_pictureUnpainted = true;
+    update();
+}
+
+void MjpegControl::resizeEvent(QResizeEvent* event)
+{
+    MediaControl::resizeEvent(event);
+    m_state->setArea(event->size() * devicePixelRatioF());
+}
+
+void MjpegControl::paintMessage(QPainter& painter, const QString& headline, const QString& detail)
+{
+    const QRect area = rect().adjusted(6, 6, -6, -6);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(235, 235, 235));
+    const QString text = detail.isEmpty() ? headline : headline + QLatin1Char('\n') + detail;
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, text);
+}
+
+void MjpegControl::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const std::int32_t current = status();
+    const QString meaning = QString::fromUtf8(statusMeaning(current));
+    if (m_picture.isNull()) {
+        painter.fillRect(rect(), QColor(28, 28, 30));
+        paintMessage(painter, meaning, statusDetail());
+        return;
+    }
+    if (m_picture.size() != size() * devicePixelRatioF())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), m_picture);
+    if (m_pictureUnpainted) {
+        m_pictureUnpainted = false;
+        ++m_drawn;
+        if (m_pictureSendTimeUs > 0)
+            m_latency.add(static_cast<double>(nowMicroseconds() - m_pictureSendTimeUs) / 1000.0);
+    }
+    if (current != Status::Playing) {
+        // The last picture stays for orientation, but must not pass for live.
+        painter.fillRect(rect(), QColor(0, 0, 0, 150));
+        paintMessage(painter, tr("No new picture since %1").arg(m_pictureTime.toString(QStringLiteral("HH:mm:ss"))),
+                     meaning);
+    }
+}
+
+} // namespace media

@@ -1,0 +1,242 @@
+#include "platform/media/stream_state.h"
+
+#include "platform/media/dispatch.h"
+#include "platform/media/mjpeg_control.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+namespace media {
+
+bool isRestartOnlyFailure(std::int32_t status)
+{
+    return status >= Status::Unauthorized && status <= Status::InvalidUrl;
+}
+
+StreamState::StreamState(MjpegControl* receiver)
+    : m_receiver(receiver)
+{
+}
+
+void StreamState::detach()
+{
+    std::lock_guard lock(m_receiverMutex);
+    m_receiver = nullptr;
+}
+
+// Posting happens under the receiver lock, so the control cannot finish
+// detaching (its destructor's first step) in the middle of it; events posted
+// before are dropped by Qt together with the control.
+void StreamState::postStatus(std::int32_t status)
+{
+    std::lock_guard lock(m_receiverMutex);
+    if (!m_receiver)
+        return;
+    QPointer<MjpegControl> receiver(m_receiver);
+    QMetaObject::invokeMethod(
+        m_receiver,
+        [receiver, status] {
+            if (receiver)
+                receiver->onStreamStatus(status);
+        },
+        Qt::QueuedConnection);
+}
+
+void StreamState::postPictureReady()
+{
+    std::lock_guard lock(m_receiverMutex);
+    if (!m_receiver)
+        return;
+    QPointer<MjpegControl> receiver(m_receiver);
+    QMetaObject::invokeMethod(
+        m_receiver,
+        [receiver] {
+            if (receiver)
+                receiver->onPictureReady();
+        },
+        Qt::QueuedConnection);
+}
+
+std::int32_t StreamState::status() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_status;
+}
+
+std::string StreamState::detail() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_detail;
+}
+
+// Called with m_statusMutex held, and posts under it, so that the control
+// sees the changes in the order they happened.
+bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
+{
+    const bool changed = status != m_status;
+    m_status = status;
+    m_detail = std::move(detail);
+    if (changed)
+        postStatus(status);
+    return changed;
+}
+
+std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
+{
+    std::lock_guard lock(m_statusMutex);
+    setStatusLocked(status, std::move(detail));
+    m_decodedOnConnection = false;
+    m_failuresOnConnection = 0;
+    return ++m_session;
+}
+
+void StreamState::endSession()
+{
+    {
+        std::lock_guard lock(m_statusMutex);
+        ++m_session;
+        setStatusLocked(Status::Stopped, {});
+    }
+    std::lock_guard lock(m_pictureMutex);
+    m_waiting.reset();
+}
+
+bool StreamState::sessionCurrent(std::uint64_t session) const
+{
+    std::lock_guard lock(m_statusMutex);
+    return session == m_session;
+}
+
+bool StreamState::sessionOver(std::uint64_t session) const
+{
+    std::lock_guard lock(m_statusMutex);
+    return session != m_session || isRestartOnlyFailure(m_status);
+}
+
+bool StreamState::setStatus(std::uint64_t session, std::int32_t status, std::string detail)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session != m_session)
+        return false;
+    setStatusLocked(status, std::move(detail));
+    return true;
+}
+
+std::uint64_t StreamState::beginConnection(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session) {
+        m_decodedOnConnection = false;
+        m_failuresOnConnection = 0;
+    }
+    return ++m_connection;
+}
+
+void StreamState::partArrived(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session && m_status == Status::Stalled)
+        setStatusLocked(m_decodedOnConnection ? Status::Playing : Status::WaitingForPicture, {});
+}
+
+void StreamState::markStalled(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session && m_status == Status::Playing)
+        setStatusLocked(Status::Stalled, {});
+}
+
+bool StreamState::offerPicture(EncodedPicture&& picture)
+{
+    m_counters.received.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard lock(m_pictureMutex);
+    if (m_waiting)
+        m_counters.droppedBeforeDecode.fetch_add(1, std::memory_order_relaxed);
+    m_waiting = std::move(picture);
+    if (m_scheduled)
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+std::optional<EncodedPicture> StreamState::takePicture()
+{
+    std::lock_guard lock(m_pictureMutex);
+    std::optional<EncodedPicture> picture = std::move(m_waiting);
+    m_waiting.reset();
+    return picture;
+}
+
+bool StreamState::finishDecode()
+{
+    std::lock_guard lock(m_pictureMutex);
+    if (m_waiting)
+        return true;
+    m_scheduled = false;
+    return false;
+}
+
+void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture)
+{
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (from.session != m_session)
+            return;
+        if (from.connection == m_connection) {
+            m_decodedOnConnection = true;
+            m_failuresOnConnection = 0;
+            if (m_status == Status::WaitingForPicture || m_status == Status::Stalled
+                || m_status == Status::Connecting)
+                setStatusLocked(Status::Playing, {});
+        }
+    }
+    m_counters.decoded.fetch_add(1, std::memory_order_relaxed);
+    m_counters.pictureWidth.store(picture.sourceSize.width(), std::memory_order_relaxed);
+    m_counters.pictureHeight.store(picture.sourceSize.height(), std::memory_order_relaxed);
+
+    bool post = false;
+    {
+        std::lock_guard lock(m_pictureMutex);
+        if (m_ready)
+            m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_ready = std::move(picture);
+        post = !m_readyPosted;
+        m_readyPosted = true;
+    }
+    if (post)
+        postPictureReady();
+}
+
+void StreamState::pictureFailed(const EncodedPicture& from)
+{
+    m_counters.skipped.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard lock(m_statusMutex);
+    if (from.session != m_session || from.connection != m_connection || m_decodedOnConnection)
+        return;
+    if (++m_failuresOnConnection >= kFailuresBeforeNotMjpeg && !isRestartOnlyFailure(m_status))
+        setStatusLocked(Status::NotMjpeg, "no picture of the stream decodes");
+}
+
+std::optional<ReadyPicture> StreamState::takeReadyPicture()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_readyPosted = false;
+    std::optional<ReadyPicture> picture = std::move(m_ready);
+    m_ready.reset();
+    return picture;
+}
+
+void StreamState::setArea(QSize area)
+{
+    const auto w = static_cast<std::uint64_t>(std::max(0, area.width()));
+    const auto h = static_cast<std::uint64_t>(std::max(0, area.height()));
+    m_area.store((w << 32) | h, std::memory_order_relaxed);
+}
+
+QSize StreamState::area() const
+{
+    const std::uint64_t packed = m_area.load(std::memory_order_relaxed);
+    return QSize(static_cast<int>(packed >> 32), static_cast<int>(packed & 0xffffffffu));
+}
+
+} // namespace media

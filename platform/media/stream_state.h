@@ -1,0 +1,144 @@
+#pragma once
+// What one media control shares with the network and decode threads: the
+// status of its stream, the one-slot hand-offs of pictures (newest wins), the
+// counters, and the way back to the control on the UI thread.
+//
+// The control owns a shared_ptr to it; the threads hold their own, so the
+// state outlives a control that is destroyed while it streams. Once the
+// control has detached, nothing is posted to it any more.
+//
+// Thread: every member may be called from any thread unless its comment says
+// otherwise. A "session" is one start of the stream; results of an older
+// session are dropped, so a stop or restart takes effect at once.
+#include "platform/media/media_stats.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace media {
+
+class MjpegControl;
+
+struct StreamConfig {
+    std::string url;
+    std::string user;
+    std::string password;
+    int timeoutMs = 25000;
+};
+
+// A part as it came from the camera, waiting to be decoded.
+struct EncodedPicture {
+    std::string jpeg;
+    std::int64_t sendTimeUs = 0; // 0 when the camera sent no send time
+    std::uint64_t session = 0;
+    std::uint64_t connection = 0;
+};
+
+// A decoded picture, scaled to the picture area, waiting to be painted.
+struct ReadyPicture {
+    QImage image;
+    QSize sourceSize;
+    std::int64_t sendTimeUs = 0;
+};
+
+class StreamState {
+public:
+    // After this many parts of one connection fail to decode, with none
+    // decoded, the stream is not Motion JPEG.
+    static constexpr int kFailuresBeforeNotMjpeg = 5;
+
+    explicit StreamState(MjpegControl* receiver);
+    StreamState(const StreamState&) = delete;
+    StreamState& operator=(const StreamState&) = delete;
+
+    // UI thread, from the control's destructor: nothing is posted afterwards.
+    void detach();
+
+    // --- status ---------------------------------------------------------
+    std::int32_t status() const;
+    std::string detail() const;
+    // UI thread: a new session with the given first status; returns its id.
+    std::uint64_t beginSession(std::int32_t status, std::string detail = {});
+    // UI thread: ends the session; status 0.
+    void endSession();
+    bool sessionCurrent(std::uint64_t session) const;
+    // True when the session ended or reached a failed state that only a
+    // restart clears (1028 to 1031); its transfer should go.
+    bool sessionOver(std::uint64_t session) const;
+    // Sets the status if `session` is still current; false otherwise.
+    bool setStatus(std::uint64_t session, std::int32_t status, std::string detail = {});
+
+    // Network thread: a new connection attempt of the session; returns its id.
+    std::uint64_t beginConnection(std::uint64_t session);
+    // Network thread: a part arrived; a stalled stream plays again.
+    void partArrived(std::uint64_t session);
+    // Network thread: no part for a while; a playing stream is stalled.
+    void markStalled(std::uint64_t session);
+
+    // --- pictures -------------------------------------------------------
+    // Network thread: the newest part replaces one still waiting. True when
+    // the stream must be queued for decoding (it is not queued yet).
+    bool offerPicture(EncodedPicture&& picture);
+    // Decode thread: takes the waiting part, if any.
+    std::optional<EncodedPicture> takePicture();
+    // Decode thread, after a decode: true when another part waits, and the
+    // stream must be queued again; otherwise it leaves the queue.
+    bool finishDecode();
+    // Decode thread: a part decoded / failed to decode.
+    void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
+    void pictureFailed(const EncodedPicture& from);
+    // UI thread: the newest decoded picture, if one arrived since the last call.
+    std::optional<ReadyPicture> takeReadyPicture();
+
+    // The picture area in device pixels; set by the UI thread.
+    void setArea(QSize area);
+    QSize area() const;
+
+    struct Counters {
+        std::atomic<std::uint64_t> received{0};
+        std::atomic<std::uint64_t> decoded{0};
+        std::atomic<std::uint64_t> skipped{0};
+        std::atomic<std::uint64_t> droppedBeforeDecode{0};
+        std::atomic<std::uint64_t> droppedBeforeDraw{0};
+        std::atomic<int> pictureWidth{0};
+        std::atomic<int> pictureHeight{0};
+    };
+    Counters& counters() { return m_counters; }
+    const Counters& counters() const { return m_counters; }
+
+private:
+    void postStatus(std::int32_t status);
+    void postPictureReady();
+    bool setStatusLocked(std::int32_t status, std::string detail);
+
+    mutable std::mutex m_receiverMutex;
+    MjpegControl* m_receiver; // guarded by m_receiverMutex; null once detached
+
+    mutable std::mutex m_statusMutex;
+    std::uint64_t m_session = 0;
+    std::uint64_t m_connection = 0;
+    std::int32_t m_status = 0;
+    std::string m_detail;
+    bool m_decodedOnConnection = false;
+    int m_failuresOnConnection = 0;
+
+    std::mutex m_pictureMutex;
+    std::optional<EncodedPicture> m_waiting;
+    bool m_scheduled = false; // queued for or being decoded
+    std::optional<ReadyPicture> m_ready;
+    bool m_readyPosted = false;
+
+    std::atomic<std::uint64_t> m_area{0};
+    Counters m_counters;
+};
+
+bool isRestartOnlyFailure(std::int32_t status);
+
+} // namespace media

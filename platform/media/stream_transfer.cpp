@@ -1,0 +1,292 @@
+#include "platform/media/stream_transfer.h"
+
+#include "platform/media/decode_pool.h"
+#include "platform/media/dispatch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
+namespace media {
+
+namespace {
+
+std::string lowerCase(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::int64_t parseSendTime(const MultipartPart& part)
+{
+    for (const auto& [name, value] : part.headers) {
+        if (name != "x-send-time-us")
+            continue;
+        const std::string_view text = trim(value);
+        std::int64_t us = 0;
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), us);
+        return result.ec == std::errc() ? us : 0;
+    }
+    return 0;
+}
+
+long seconds(std::chrono::milliseconds ms)
+{
+    return static_cast<long>(ms.count() / 1000);
+}
+
+} // namespace
+
+StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
+                               DecodePool& decoders)
+    : m_state(std::move(state))
+    , m_config(std::move(config))
+    , m_session(session)
+    , m_decoders(decoders)
+{
+}
+
+StreamTransfer::~StreamTransfer() = default;
+
+void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
+{
+    m_connection = m_state->beginConnection(m_session);
+    m_classified = false;
+    m_verdict.reset();
+    m_verdictDetail.clear();
+    m_parser.reset();
+    m_cancel.store(false);
+    m_contentType.clear();
+    m_errorBuffer[0] = '\0';
+    m_attemptStart = now;
+    m_lastPart = now;
+    m_phase = Phase::Connecting;
+
+    m_easy.reset(curl_easy_init());
+    CURL* easy = m_easy.get();
+    if (!easy) {
+        failConnection(multi, now, "libcurl could not create a transfer");
+        return;
+    }
+    curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 3L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "veskat-cameras/1.3");
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_config.timeoutMs));
+    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
+    // A stream is one endless answer; never wait for a pooled connection.
+    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024L);
+    if (!m_config.user.empty() || !m_config.password.empty()) {
+        // The camera chooses between Basic and Digest in its 401 answer.
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+        curl_easy_setopt(easy, CURLOPT_USERNAME, m_config.user.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, m_config.password.c_str());
+    }
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &StreamTransfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &StreamTransfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &StreamTransfer::onProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        m_easy.reset();
+        failConnection(multi, now, "libcurl could not start the transfer");
+    }
+}
+
+void StreamTransfer::close(CURLM* multi)
+{
+    if (m_easy) {
+        curl_multi_remove_handle(multi, m_easy.get());
+        m_easy.reset();
+    }
+}
+
+void StreamTransfer::failConnection(CURLM* multi, Clock::time_point now, std::string detail)
+{
+    close(multi);
+    m_phase = Phase::WaitingToRetry;
+    m_retryAt = now + m_retryDelay;
+    m_retryDelay = std::min(m_retryDelay * 2, kMaxRetryDelay);
+    m_state->setStatus(m_session, Status::ConnectionFailed, std::move(detail));
+}
+
+void StreamTransfer::finish(CURLM* multi, std::int32_t status, std::string detail)
+{
+    close(multi);
+    m_finished = true;
+    m_state->setStatus(m_session, status, std::move(detail));
+}
+
+void StreamTransfer::transferDone(CURLM* multi, CURLcode result, Clock::time_point now)
+{
+    if (m_verdict)
+        return finish(multi, *m_verdict, m_verdictDetail);
+    if (m_state->sessionOver(m_session)) {
+        close(multi);
+        m_finished = true;
+        return;
+    }
+    long code = 0;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
+    if (!m_classified && code >= 300 && !classifyFinalResponse(code))
+        return finish(multi, *m_verdict, m_verdictDetail);
+    std::string detail;
+    if (result != CURLE_OK)
+        detail = m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(result);
+    else
+        detail = m_classified ? "the camera ended the stream" : "the camera closed the connection";
+    failConnection(multi, now, std::move(detail));
+}
+
+void StreamTransfer::poll(CURLM* multi, Clock::time_point now)
+{
+    if (m_finished)
+        return;
+    if (m_state->sessionOver(m_session)) {
+        close(multi);
+        m_finished = true;
+        return;
+    }
+    const std::chrono::milliseconds timeout(m_config.timeoutMs);
+    switch (m_phase) {
+    case Phase::WaitingToRetry:
+        if (now >= m_retryAt)
+            connect(multi, now);
+        break;
+    case Phase::Connecting:
+        if (now - m_attemptStart > timeout)
+            failConnection(multi, now, "no answer within " + std::to_string(seconds(timeout)) + " s");
+        break;
+    case Phase::Streaming:
+        if (now - m_lastPart > timeout)
+            failConnection(multi, now, "no picture for " + std::to_string(seconds(timeout)) + " s");
+        else if (now - m_lastPart > kStallAfter)
+            m_state->markStalled(m_session);
+        break;
+    }
+}
+
+// A 401, 407 or redirect may still be answered by libcurl itself (the
+// credentials, the new location); only the answer whose body reaches us, or
+// that ends the transfer, is final. A 2xx answer is always final.
+bool StreamTransfer::classifyFinalResponse(long code)
+{
+    m_classified = true;
+    if (code >= 200 && code < 300) {
+        const std::string type = lowerCase(trim(m_contentType));
+        if (type.rfind("multipart/", 0) != 0) {
+            m_verdict = Status::NotMjpeg;
+            m_verdictDetail = type.empty() ? "the answer has no Content-Type" : "Content-Type: " + type;
+            return false;
+        }
+        m_parser.emplace(boundaryFromContentType(m_contentType));
+        m_phase = Phase::Streaming;
+        m_lastPart = Clock::now();
+        m_state->setStatus(m_session, Status::WaitingForPicture);
+        return true;
+    }
+    if (code == 401 || code == 403 || code == 407) {
+        m_verdict = Status::Unauthorized;
+        m_verdictDetail = "HTTP " + std::to_string(code);
+    } else {
+        m_verdict = Status::HttpError;
+        m_verdictDetail = "HTTP " + std::to_string(code);
+    }
+    return false;
+}
+
+bool StreamTransfer::headersComplete()
+{
+    long code = 0;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
+    if (code < 200)
+        return true; // 100 Continue and the like: the real answer follows
+    if (code == 401 || code == 407 || (code >= 300 && code < 400))
+        return true; // decided when its body arrives or the transfer ends
+    return classifyFinalResponse(code);
+}
+
+size_t StreamTransfer::onHeader(char* data, size_t size, size_t count, void* self)
+{
+    auto* t = static_cast<StreamTransfer*>(self);
+    const size_t bytes = size * count;
+    if (t->m_cancel.load(std::memory_order_relaxed))
+        return 0;
+    const std::string_view line(data, bytes);
+    if (line.rfind("HTTP/", 0) == 0) {
+        t->m_contentType.clear();
+        return bytes;
+    }
+    if (trim(line).empty()) {
+        if (!t->m_classified && !t->headersComplete()) {
+            t->m_cancel.store(true);
+            return 0;
+        }
+        return bytes;
+    }
+    const auto colon = line.find(':');
+    if (colon != std::string_view::npos && lowerCase(trim(line.substr(0, colon))) == "content-type")
+        t->m_contentType = std::string(trim(line.substr(colon + 1)));
+    return bytes;
+}
+
+size_t StreamTransfer::onBody(char* data, size_t size, size_t count, void* self)
+{
+    auto* t = static_cast<StreamTransfer*>(self);
+    const size_t bytes = size * count;
+    if (t->m_cancel.load(std::memory_order_relaxed) || t->m_state->sessionOver(t->m_session))
+        return 0;
+    if (!t->m_classified) {
+        long code = 0;
+        curl_easy_getinfo(t->m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
+        if (!t->classifyFinalResponse(code)) {
+            t->m_cancel.store(true);
+            return 0;
+        }
+    }
+    if (!t->m_parser)
+        return 0;
+    t->m_parser->feed(std::string_view(data, bytes), [t](MultipartPart&& part) { t->handlePart(std::move(part)); });
+    return bytes;
+}
+
+int StreamTransfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto* t = static_cast<StreamTransfer*>(self);
+    return t->m_cancel.load(std::memory_order_relaxed) || t->m_state->sessionOver(t->m_session) ? 1 : 0;
+}
+
+void StreamTransfer::handlePart(MultipartPart&& part)
+{
+    m_lastPart = Clock::now();
+    m_retryDelay = kFirstRetryDelay;
+    m_state->partArrived(m_session);
+    EncodedPicture picture{std::move(part.body), parseSendTime(part), m_session, m_connection};
+    if (m_state->offerPicture(std::move(picture)))
+        m_decoders.schedule(m_state);
+}
+
+} // namespace media

@@ -1,0 +1,86 @@
+#pragma once
+// One camera stream on the network thread: its libcurl easy handle, the
+// multipart parser of the answer, and the decisions that turn what the camera
+// does into a status (HTTP code, content type, timeouts, reconnects with
+// backoff capped at 2 s).
+//
+// Thread: only the network thread touches a StreamTransfer.
+#include "platform/media/curl_handles.h"
+#include "platform/media/parser/multipart_parser.h"
+#include "platform/media/stream_state.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace media {
+
+class DecodePool;
+
+class StreamTransfer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // No picture for this long marks a playing stream as stalled.
+    static constexpr std::chrono::milliseconds kStallAfter{5000};
+    static constexpr std::chrono::milliseconds kFirstRetryDelay{250};
+    static constexpr std::chrono::milliseconds kMaxRetryDelay{2000};
+
+    StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
+                   DecodePool& decoders);
+    ~StreamTransfer();
+    StreamTransfer(const StreamTransfer&) = delete;
+    StreamTransfer& operator=(const StreamTransfer&) = delete;
+
+    // Opens a connection now; `multi` is the network thread's multi handle.
+    void connect(CURLM* multi, Clock::time_point now);
+    // libcurl reported the transfer as done.
+    void transferDone(CURLM* multi, CURLcode result, Clock::time_point now);
+    // Timers: reconnect when due, header and stall timeouts, a session ended elsewhere.
+    void poll(CURLM* multi, Clock::time_point now);
+    // Removes the easy handle from `multi`, if any.
+    void close(CURLM* multi);
+    // True once the session is over: the transfer can go.
+    bool finished() const { return m_finished; }
+
+private:
+    enum class Phase { WaitingToRetry, Connecting, Streaming };
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static size_t onBody(char* data, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    bool headersComplete();
+    bool classifyFinalResponse(long code);
+    void failConnection(CURLM* multi, Clock::time_point now, std::string detail);
+    void finish(CURLM* multi, std::int32_t status, std::string detail);
+    void handlePart(MultipartPart&& part);
+
+    std::shared_ptr<StreamState> m_state;
+    StreamConfig m_config;
+    std::uint64_t m_session;
+    std::uint64_t m_connection = 0;
+    DecodePool& m_decoders;
+
+    CurlEasy m_easy;
+    char m_errorBuffer[CURL_ERROR_SIZE] = {};
+    Phase m_phase = Phase::WaitingToRetry;
+    bool m_finished = false;
+    // Set when a callback decided to end the transfer; read by the callbacks.
+    std::atomic<bool> m_cancel{false};
+    bool m_classified = false;
+    std::optional<std::int32_t> m_verdict; // a failed state decided inside a callback
+    std::string m_verdictDetail;
+    std::optional<MultipartParser> m_parser;
+    std::string m_contentType; // of the answer whose headers are arriving
+
+    Clock::time_point m_attemptStart{};
+    Clock::time_point m_lastPart{};
+    Clock::time_point m_retryAt{};
+    std::chrono::milliseconds m_retryDelay = kFirstRetryDelay;
+};
+
+} // namespace media

@@ -1,0 +1,56 @@
+#include "platform/media/stream_url.h"
+
+#include "platform/media/curl_handles.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace media {
+
+namespace {
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+} // namespace
+
+bool isValidStreamUrl(const std::string& url)
+{
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string::npos)
+        return false;
+    const std::string scheme = lowerCase(url.substr(0, schemeEnd));
+    if (scheme != "http" && scheme != "https")
+        return false;
+    // libcurl forgives "http:///host/path" by skipping the extra slash; a
+    // camera address must be between the "//" and the path, so look first.
+    const std::size_t authorityBegin = schemeEnd + 3;
+    const std::size_t authorityEnd = url.find_first_of("/?#", authorityBegin);
+    std::string authority = url.substr(authorityBegin, authorityEnd == std::string::npos
+                                                           ? std::string::npos
+                                                           : authorityEnd - authorityBegin);
+    if (const auto at = authority.rfind('@'); at != std::string::npos)
+        authority.erase(0, at + 1);
+    if (authority.empty() || authority[0] == ':')
+        return false;
+    if (std::any_of(authority.begin(), authority.end(),
+                    [](unsigned char c) { return std::isspace(c) || std::iscntrl(c); }))
+        return false;
+
+    CurlUrl handle(curl_url());
+    if (!handle)
+        return false;
+    if (curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return false;
+    char* host = nullptr;
+    if (curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
+        return false;
+    CurlString hostText(host);
+    return hostText && hostText.get()[0] != '\0';
+}
+
+} // namespace media

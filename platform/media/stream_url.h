@@ -1,0 +1,15 @@
+#pragma once
+// Checks a stream URL before any connection is tried, so that an address the
+// camera window built from an empty or broken setting gives "invalid URL"
+// instead of endless retries.
+//
+// Thread: any.
+#include <string>
+
+namespace media {
+
+// True for an http:// or https:// URL with a non-empty host that libcurl can
+// parse. "http:///axis-cgi/mjpg/video.cgi" (empty host) is not valid.
+bool isValidStreamUrl(const std::string& url);
+
+} // namespace media
