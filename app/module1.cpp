@@ -1,0 +1,59 @@
+#include "app/module1.h"
+
+#include "settings/camera_schema.h"
+#include "settings/process_state.h"
+#include "settings/registry_access.h"
+
+#include <string>
+
+namespace Module1 {
+namespace {
+
+using Veskat::ReadCameraValue;
+using Veskat::WriteCameraNumber;
+using Veskat::WriteCameraText;
+
+// A value is (re)written whenever it reads as "": missing, an empty text or
+// a type the settings layer cannot read. A stored number 0 is kept.
+void seedText(int camera, const char* valueName, const std::string& text)
+{
+    if (ReadCameraValue(camera, valueName).equalsText(""))
+        WriteCameraText(camera, valueName, text);
+}
+
+void seedNumber(int camera, const char* valueName, std::int32_t number)
+{
+    if (ReadCameraValue(camera, valueName).equalsText(""))
+        WriteCameraNumber(camera, valueName, number);
+}
+
+} // namespace
+
+void SeedSettings()
+{
+    MaxCameraIndex = 13;
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::kSettingsRootPath, Veskat::kLocalMachine);
+    for (int i = 0; i <= MaxCameraIndex; ++i) {
+        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(i), Veskat::kLocalMachine);
+
+        // Runs in every pass; only the first can find it empty.
+        if (Veskat::ReadRootValue(Veskat::kCameraSizeValue).equalsText("")) {
+            Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::kSettingsRootPath, Veskat::kCameraSizeValue,
+                                       Veskat::SettingValue::integer(0), REG_DWORD, Veskat::kLocalMachine);
+            CameraSize = 0;
+        } else {
+            CameraSize = Veskat::CameraSizeFrom(Veskat::ReadRootValue(Veskat::kCameraSizeValue));
+        }
+
+        seedText(i, Veskat::CameraValue::IPAddress, "0.0.0.0");
+        seedText(i, Veskat::CameraValue::Username, "root");
+        seedText(i, Veskat::CameraValue::Password, "vmzt");
+        seedText(i, Veskat::CameraValue::Title, "Camera #" + std::to_string(i + 1));
+        seedNumber(i, Veskat::CameraValue::Left, 1000);
+        seedNumber(i, Veskat::CameraValue::Top, 500 + 250 * i);
+        seedNumber(i, Veskat::CameraValue::ShowMe, 1);
+        seedNumber(i, Veskat::CameraValue::Debug, 1);
+    }
+}
+
+} // namespace Module1

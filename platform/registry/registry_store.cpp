@@ -1,0 +1,309 @@
+#include "platform/registry/registry_store.h"
+
+#include "platform/registry/store_database.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+namespace registry_store::detail {
+namespace {
+
+// "VSKR": marks a file as a store of ours, so that a foreign SQLite file named
+// by VESKAT_REGISTRY is never written to.
+constexpr int kApplicationId = 0x56534B52;
+constexpr int kSchemaVersion = 1;
+// Another process (veskat-reg import, a second instance) holds the write lock
+// only for milliseconds; wait long rather than drop a setting.
+constexpr int kBusyTimeoutMs = 10000;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE keys(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER NOT NULL,
+    name TEXT NOT NULL COLLATE NOCASE,
+    UNIQUE(parent, name));
+CREATE TABLE vals(
+    seq INTEGER PRIMARY KEY AUTOINCREMENT,
+    key INTEGER NOT NULL,
+    name TEXT NOT NULL COLLATE NOCASE,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    UNIQUE(key, name));
+)sql";
+
+struct TransactionState {
+    bool active = false;        // inside runInTransaction
+    Database* begun = nullptr;  // the connection whose transaction is open
+    std::string beganPath;
+};
+thread_local TransactionState t_transaction;
+
+struct CachedConnection {
+    pid_t owner = 0; // a forked child must not use its parent's connections
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::unique_ptr<Database> database;
+};
+// Keyed by path; a file replaced or deleted behind our back is reopened, so a
+// write never goes into an unlinked file.
+thread_local std::unordered_map<std::string, CachedConnection> t_connections;
+
+LONG errnoToWindows(int error)
+{
+    return (error == EACCES || error == EPERM || error == EROFS) ? ERROR_ACCESS_DENIED
+                                                                  : ERROR_REGISTRY_IO_FAILED;
+}
+
+bool queryInt(sqlite3* db, const char* sql, long long& result)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    StatementPtr statement(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return false;
+    result = sqlite3_column_int64(raw, 0);
+    return true;
+}
+
+bool queryText(sqlite3* db, const char* sql, std::string& result)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    StatementPtr statement(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return false;
+    const auto* text = sqlite3_column_text(raw, 0);
+    result = text ? reinterpret_cast<const char*>(text) : "";
+    return true;
+}
+
+void fsyncFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Builds a complete, empty store under a temporary name and links it into
+// place, so the store file never exists half-made, and of two processes
+// creating it at once one wins and the other uses its file.
+LONG createStoreFile(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const auto folder = path.parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec)
+            return errnoToWindows(ec.value());
+    }
+    std::random_device random;
+    auto temporary = path;
+    temporary += ".new-" + std::to_string(::getpid()) + "-" + std::to_string(random());
+
+    LONG status = ERROR_SUCCESS;
+    {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(temporary.c_str(), &raw,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+        SqlitePtr db(raw);
+        if (rc != SQLITE_OK)
+            return errnoToWindows(errno);
+        const std::string setup = std::string("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; BEGIN;") + kSchema
+            + "PRAGMA application_id=" + std::to_string(kApplicationId) + "; PRAGMA user_version="
+            + std::to_string(kSchemaVersion) + "; COMMIT;";
+        if (sqlite3_exec(raw, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            status = toWindowsError(sqlite3_errcode(raw));
+    }
+    if (status == ERROR_SUCCESS && ::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST)
+        status = errnoToWindows(errno);
+    std::filesystem::remove(temporary, ec);
+    if (status == ERROR_SUCCESS && !folder.empty())
+        fsyncFolder(folder);
+    return status;
+}
+
+// Opens an existing file and accepts it only if it is a sound store of ours.
+LONG openExisting(const std::filesystem::path& path, std::unique_ptr<Database>& database)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    SqlitePtr db(raw);
+    if (rc != SQLITE_OK)
+        return ::access(path.c_str(), R_OK | W_OK) != 0 ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+
+    long long applicationId = 0;
+    long long version = 0;
+    std::string check;
+    std::string journal;
+    if (!queryInt(raw, "PRAGMA application_id", applicationId) || applicationId != kApplicationId
+        || !queryInt(raw, "PRAGMA user_version", version) || version != kSchemaVersion
+        || !queryText(raw, "PRAGMA quick_check", check) || check != "ok"
+        || !queryText(raw, "PRAGMA journal_mode", journal) || journal != "wal")
+        return ERROR_REGISTRY_IO_FAILED;
+    // FULL: every commit is synced to disk before the call returns, so a write
+    // that returned survives a crash of the process and of the machine.
+    if (sqlite3_exec(raw, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return ERROR_REGISTRY_IO_FAILED;
+    database = std::make_unique<Database>(std::move(db));
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& database)
+{
+    database = nullptr;
+    const std::string key = path.string();
+    if (t_transaction.begun && t_transaction.beganPath == key) {
+        database = t_transaction.begun;
+        return ERROR_SUCCESS;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        t_connections.erase(key);
+        if (errno != ENOENT)
+            return errnoToWindows(errno);
+        if (!forWrite)
+            return ERROR_FILE_NOT_FOUND;
+        if (const LONG status = createStoreFile(path); status != ERROR_SUCCESS)
+            return status;
+        if (::stat(path.c_str(), &info) != 0)
+            return errnoToWindows(errno);
+    }
+    const pid_t self = ::getpid();
+    auto found = t_connections.find(key);
+    if (found != t_connections.end() && found->second.owner != self) {
+        // Inherited across fork: closing it here could disturb the parent's
+        // locks, so it is left open and forgotten.
+        for (auto& entry : t_connections)
+            static_cast<void>(entry.second.database.release());
+        t_connections.clear();
+        found = t_connections.end();
+    }
+    if (found != t_connections.end() && found->second.device == info.st_dev && found->second.inode == info.st_ino) {
+        database = found->second.database.get();
+        return ERROR_SUCCESS;
+    }
+    t_connections.erase(key);
+    std::unique_ptr<Database> opened;
+    if (const LONG status = openExisting(path, opened); status != ERROR_SUCCESS)
+        return status;
+    database = opened.get();
+    t_connections[key] = CachedConnection{self, info.st_dev, info.st_ino, std::move(opened)};
+    return ERROR_SUCCESS;
+}
+
+Session::Session(const std::filesystem::path& path, Mode mode)
+{
+    const bool forWrite = mode != Mode::Read;
+    m_status = openStore(path, mode == Mode::Write, m_database);
+    if (m_status != ERROR_SUCCESS)
+        return;
+    if (t_transaction.active) {
+        if (!t_transaction.begun) {
+            m_status = m_database->exec("BEGIN IMMEDIATE");
+            if (m_status == ERROR_SUCCESS) {
+                t_transaction.begun = m_database;
+                t_transaction.beganPath = path.string();
+            }
+            return;
+        }
+        if (t_transaction.begun == m_database)
+            return;
+    }
+    if (forWrite) {
+        m_status = m_database->exec("BEGIN IMMEDIATE");
+        m_ownTransaction = m_status == ERROR_SUCCESS;
+    }
+}
+
+Session::~Session()
+{
+    if (m_ownTransaction)
+        m_database->exec("ROLLBACK");
+}
+
+LONG Session::commit(LONG result)
+{
+    if (!m_ownTransaction)
+        return result;
+    m_ownTransaction = false;
+    if (result != ERROR_SUCCESS) {
+        m_database->exec("ROLLBACK");
+        return result;
+    }
+    const LONG status = m_database->exec("COMMIT");
+    if (status != ERROR_SUCCESS)
+        m_database->exec("ROLLBACK");
+    return status;
+}
+
+} // namespace registry_store::detail
+
+namespace registry_store {
+
+std::filesystem::path storePath()
+{
+    if (const char* explicitPath = std::getenv("VESKAT_REGISTRY"); explicitPath && *explicitPath)
+        return explicitPath;
+    std::filesystem::path base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+        base = config;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".config";
+    else
+        base = std::filesystem::path(".config");
+    return base / "veskat" / "registry.sqlite3";
+}
+
+bool runInTransaction(const std::function<bool()>& work)
+{
+    using detail::t_transaction;
+    if (t_transaction.active)
+        return work(); // nested: part of the outer transaction
+
+    struct Reset {
+        ~Reset()
+        {
+            if (t_transaction.begun)
+                t_transaction.begun->exec("ROLLBACK");
+            t_transaction = {};
+        }
+    } reset;
+    t_transaction.active = true;
+    // Opening the store up front makes a store that cannot be opened a failure
+    // of the whole transaction rather than of each call inside it.
+    detail::Database* database = nullptr;
+    const auto path = storePath();
+    const LONG opened = detail::openStore(path, false, database);
+    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND)
+        return false;
+
+    const bool keep = work();
+    if (!t_transaction.begun)
+        return keep;
+    auto* begun = t_transaction.begun;
+    t_transaction.begun = nullptr;
+    if (!keep) {
+        begun->exec("ROLLBACK");
+        return false;
+    }
+    if (begun->exec("COMMIT") != ERROR_SUCCESS) {
+        begun->exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+} // namespace registry_store

@@ -1,0 +1,41 @@
+// Writers on several threads at once lose nothing.
+#include "tests/settings/registry_fixture.h"
+
+#include <thread>
+
+namespace settings_test {
+namespace {
+
+class RegistryThreadsTest : public RegistryTest {};
+
+TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
+{
+    constexpr int kThreads = 4;
+    constexpr int kValuesEach = 100;
+    std::vector<std::thread> writers;
+    std::vector<int> failures(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([t, &failures] {
+            for (int i = 0; i < kValuesEach; ++i) {
+                // Every thread also creates the shared key path, racing the others.
+                const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
+                const std::string name = "v" + std::to_string(i);
+                const std::string data = std::to_string(t * 1000 + i);
+                if (setRaw(path, name, REG_SZ, data) != ERROR_SUCCESS)
+                    ++failures[t];
+            }
+        });
+    }
+    for (auto& writer : writers)
+        writer.join();
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[t], 0) << t;
+        const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
+        for (int i = 0; i < kValuesEach; ++i)
+            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)), (RawValue{REG_SZ, std::to_string(t * 1000 + i)}))
+                << path << " v" << i;
+    }
+}
+
+} // namespace
+} // namespace settings_test

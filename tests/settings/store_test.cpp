@@ -1,0 +1,239 @@
+// The SQLite store behind the registry stand-in (Linux only): where it lives,
+// what it does with files that are not its own, and transactions.
+#include "app/module1.h"
+#include "platform/registry/registry_store.h"
+#include "settings/camera_schema.h"
+#include "settings/registry_access.h"
+
+#include "tests/settings/registry_fixture.h"
+
+#include <sqlite3.h>
+
+#include <gmock/gmock.h>
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace settings_test {
+namespace {
+
+namespace fs = std::filesystem;
+using Veskat::LastRegistryStatus;
+using Veskat::SettingValue;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+class StoreTest : public RegistryTest {};
+
+TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
+{
+    EXPECT_EQ(registry_store::storePath(), m_env.registryFile());
+    const auto oldXdg = veskat_test::getEnv("XDG_CONFIG_HOME");
+    veskat_test::unsetEnv("VESKAT_REGISTRY");
+    veskat_test::setEnv("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
+    EXPECT_EQ(registry_store::storePath(), m_env.dir() / "xdg" / "veskat" / "registry.sqlite3");
+
+    // The folder is made by the first write.
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
+    EXPECT_TRUE(fs::exists(m_env.dir() / "xdg" / "veskat" / "registry.sqlite3"));
+
+    if (oldXdg)
+        veskat_test::setEnv("XDG_CONFIG_HOME", *oldXdg);
+    else
+        veskat_test::unsetEnv("XDG_CONFIG_HOME");
+    veskat_test::setEnv("VESKAT_REGISTRY", m_env.registryFile().string());
+    EXPECT_FALSE(keyExists(kScratchPath)); // back on this test's own store
+}
+
+TEST_F(StoreTest, ReadsOfAMissingStoreCreateNothing)
+{
+    EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local").isEmpty());
+    EXPECT_FALSE(keyExists(kScratchPath));
+    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
+    EXPECT_FALSE(fs::exists(m_env.registryFile()));
+}
+
+TEST_F(StoreTest, ValuesSurviveAReopenFromAnotherThread)
+{
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
+    SettingValue seen;
+    std::thread([&] { seen = Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local"); }).join();
+    EXPECT_EQ(seen, SettingValue::text("y"));
+}
+
+TEST_F(StoreTest, StoreReplacedBehindTheProgramIsReopened)
+{
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    fs::remove(m_env.registryFile());
+    fs::remove(fs::path(m_env.registryFile().string() + "-wal"));
+    fs::remove(fs::path(m_env.registryFile().string() + "-shm"));
+    EXPECT_FALSE(keyExists(kScratchPath));
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    EXPECT_TRUE(fs::exists(m_env.registryFile()));
+    EXPECT_TRUE(keyExists(kScratchPath));
+}
+
+TEST_F(StoreTest, NonAsciiTextIsKeptAndOnlyAsciiNamesFoldCase)
+{
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    const std::string title = "Kamera Süd – Tor ✓";
+    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "Titel-Ä", SettingValue::text(title), REG_SZ,
+                               "Local");
+    EXPECT_EQ(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "TITEL-Ä", "Local"),
+              SettingValue::text(title));
+    // NOCASE folds ASCII letters only: "ä" is another name than "Ä".
+    EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "titel-ä", "Local").isEmpty());
+}
+
+TEST_F(StoreTest, ValuesAreListedInTheOrderTheyWereFirstWritten)
+{
+    for (const char* name : {"zeta", "Alpha", "mid"})
+        ASSERT_EQ(setRaw(kScratchPath, name, REG_SZ, "1"), ERROR_SUCCESS);
+    ASSERT_EQ(setRaw(kScratchPath, "ALPHA", REG_SZ, "2"), ERROR_SUCCESS);
+    OpenKey key(createKey(kScratchPath));
+    std::vector<std::string> names;
+    for (DWORD i = 0;; ++i) {
+        char name[32];
+        DWORD size = sizeof name;
+        if (RegEnumValueA(key.key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name);
+    }
+    EXPECT_THAT(names, ::testing::ElementsAre("zeta", "Alpha", "mid"));
+}
+
+TEST_F(StoreTest, LeadingBackslashIsABadPath)
+{
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition),
+              ERROR_BAD_PATHNAME);
+}
+
+// Files at the store path that are not a sound store of ours.
+struct BadStore {
+    const char* name;
+    std::string (*make)(const std::string& validStore);
+};
+
+class BadStoreTest : public StoreTest, public ::testing::WithParamInterface<BadStore> {};
+
+std::string validStoreBytes(const veskat_test::TempEnvironment& env)
+{
+    Module1::SeedSettings();
+    sqlite3* db = nullptr;
+    sqlite3_open(env.registryFile().c_str(), &db);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return readFile(env.registryFile());
+}
+
+TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
+{
+    std::string valid;
+    {
+        veskat_test::TempEnvironment source;
+        valid = validStoreBytes(source);
+    }
+    ASSERT_GT(valid.size(), 4096u);
+    const std::string bytes = GetParam().make(valid);
+    writeFile(m_env.registryFile(), bytes);
+
+    EXPECT_TRUE(Veskat::ReadCameraValue(0, "Title").isEmpty());
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_REGISTRY_IO_FAILED);
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    EXPECT_EQ(LastRegistryStatus, ERROR_REGISTRY_IO_FAILED);
+    Module1::SeedSettings();
+    EXPECT_TRUE(registry_store::runInTransaction([] { return true; }) == false);
+
+    EXPECT_EQ(readFile(m_env.registryFile()), bytes);
+    EXPECT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadStoreTest,
+    ::testing::Values(
+        BadStore{"Garbage", [](const std::string&) { return std::string("this is no database\n", 20); }},
+        BadStore{"Empty", [](const std::string&) { return std::string(); }},
+        BadStore{"Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); }},
+        BadStore{"HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); }},
+        BadStore{"ForeignDatabase",
+                 [](const std::string&) {
+                     veskat_test::TempEnvironment other;
+                     sqlite3* db = nullptr;
+                     sqlite3_open(other.registryFile().c_str(), &db);
+                     sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
+                     sqlite3_close(db);
+                     return readFile(other.registryFile());
+                 }}),
+    [](const ::testing::TestParamInfo<BadStore>& info) { return std::string(info.param.name); });
+
+class TransactionTest : public StoreTest {};
+
+TEST_F(TransactionTest, CommitKeepsEveryWrite)
+{
+    EXPECT_TRUE(registry_store::runInTransaction([] {
+        return setRaw(kScratchPath, "a", REG_SZ, "1") == ERROR_SUCCESS
+            && setRaw(std::string(kScratchPath) + "\\Sub", "b", REG_SZ, "2") == ERROR_SUCCESS
+            && getRaw(kScratchPath, "a") == RawValue{REG_SZ, "1"}; // sees its own writes
+    }));
+    EXPECT_EQ(getRaw(kScratchPath, "a"), (RawValue{REG_SZ, "1"}));
+    EXPECT_EQ(getRaw(std::string(kScratchPath) + "\\Sub", "b"), (RawValue{REG_SZ, "2"}));
+}
+
+TEST_F(TransactionTest, FalseOrAnExceptionKeepsNothing)
+{
+    ASSERT_EQ(setRaw(kScratchPath, "kept", REG_SZ, "0"), ERROR_SUCCESS);
+    EXPECT_FALSE(registry_store::runInTransaction([] {
+        setRaw(kScratchPath, "a", REG_SZ, "1");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kScratchPath);
+        return false;
+    }));
+    EXPECT_THROW(registry_store::runInTransaction([]() -> bool {
+        setRaw(kScratchPath, "b", REG_SZ, "1");
+        throw std::runtime_error("stop");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(getRaw(kScratchPath, "kept"), (RawValue{REG_SZ, "0"}));
+    EXPECT_EQ(getRaw(kScratchPath, "a").type, 0xFFFFFFFFu);
+    EXPECT_EQ(getRaw(kScratchPath, "b").type, 0xFFFFFFFFu);
+    // The thread is out of the transaction again: a plain write commits.
+    ASSERT_EQ(setRaw(kScratchPath, "after", REG_SZ, "1"), ERROR_SUCCESS);
+    std::thread([] { EXPECT_EQ(getRaw(kScratchPath, "after"), (RawValue{REG_SZ, "1"})); }).join();
+}
+
+TEST_F(TransactionTest, OtherThreadsSeeNothingBeforeTheCommit)
+{
+    ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "old"), ERROR_SUCCESS);
+    EXPECT_TRUE(registry_store::runInTransaction([] {
+        setRaw(kScratchPath, "x", REG_SZ, "new");
+        RawValue seen;
+        std::thread([&] { seen = getRaw(kScratchPath, "x"); }).join();
+        return seen == RawValue{REG_SZ, "old"};
+    }));
+    EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue{REG_SZ, "new"}));
+}
+
+TEST_F(TransactionTest, ReadOnlyWorkOnAMissingStoreCreatesNothing)
+{
+    EXPECT_TRUE(registry_store::runInTransaction([] { return !keyExists(kScratchPath); }));
+    EXPECT_FALSE(fs::exists(m_env.registryFile()));
+}
+
+} // namespace
+} // namespace settings_test
