@@ -225,11 +225,11 @@ struct MultipartParser::State {
         if (first < 0)
             return false;
         const auto b = static_cast<unsigned char>(first);
-        const bool mayBeLine = b == '\r' || b == '\n' || b == ' ' || b == '\t' || isTokenChar(b)
+        const bool mayBeLine = (b >= 0x20 && b < 0x7f) || b == '\r' || b == '\n' || b == '\t'
             || (!key.empty() && b == static_cast<unsigned char>(key.front()));
         if (!mayBeLine) {
-            // Binary data where a header line should be: the part has no
-            // (more) headers and its body starts here.
+            // Binary where a header line should be (a JPEG starts with 0xFF):
+            // the part has no (more) headers and its body starts here.
             startBody();
             return true;
         }
