@@ -48,6 +48,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "veskat-testcam: %s\n", qPrintable(error));
         return 1;
     }
+    if (source->live() && source->estimatedLiveLoad() > 0.9)
+        std::fprintf(stderr,
+                     "veskat-testcam: live encoding needs about %.1f cores here; pictures will be skipped "
+                     "(--precoded costs almost nothing)\n",
+                     source->estimatedLiveLoad());
     const testcam::HttpAuth auth(options);
 
     const auto start = std::chrono::steady_clock::now();
