@@ -11,6 +11,8 @@
 // Positions and sizes are twips (1/1440 inch), converted with the screen's dpi.
 //
 // Thread: UI thread only.
+#include "camera/monitor/monitor_state.h"
+
 #include <QMdiSubWindow>
 
 #include <cstdint>
@@ -77,6 +79,8 @@ private:
     void setUp();
     void applySizeOffset(int offsetTwips);
     void placeAt(float leftTwips, float topTwips);
+    // Appends one line to this camera's debug log (frm_camera_monitor.cpp).
+    void AppendDebugLog(const std::string& text);
 
     // Established names of the window's controls and state.
     media::MediaControl* AMC = nullptr;
@@ -92,4 +96,5 @@ private:
     float m_leftTwips = 0;
     float m_topTwips = 0;
     QPoint m_placedAt;
+    camera::MonitorWindowState m_monitor;
 };

@@ -1,0 +1,12 @@
+#pragma once
+// PauseSeconds bound to the program: the local clock and Qt's event
+// dispatching, so that windows repaint, other windows' timers fire and menus
+// respond while it waits.
+//
+// Thread: UI thread only. Any handler, including one that closes or deletes
+// the caller's window, can run inside the wait.
+namespace camera {
+
+void PauseSeconds(float seconds);
+
+} // namespace camera
