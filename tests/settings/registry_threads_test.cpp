@@ -20,7 +20,7 @@ TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
                 // Every thread also creates the shared key path, racing the others.
                 const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
                 const std::string name = "v" + std::to_string(i);
-                const std::string data = std::to_string(t * 1000 + i);
+                const std::string data = std::to_string(t * 1000 + i) + std::string(1, '\0');
                 if (setRaw(path, name, REG_SZ, data) != ERROR_SUCCESS)
                     ++failures[t];
             }
@@ -32,7 +32,7 @@ TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
         EXPECT_EQ(failures[t], 0) << t;
         const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
         for (int i = 0; i < kValuesEach; ++i)
-            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)), (RawValue{REG_SZ, std::to_string(t * 1000 + i)}))
+            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)), (RawValue{REG_SZ, std::to_string(t * 1000 + i) + std::string(1, '\0')}))
                 << path << " v" << i;
     }
 }
