@@ -1,0 +1,188 @@
+// The status a camera window reads from property 15, against veskat-testcam
+// and small servers on loopback.
+#include "tests/media_control/control_fixture.h"
+#include "tests/media_control/loopback_servers.h"
+#include "tests/media_control/test_pictures.h"
+#include "tests/support/testcam_process.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using media_test::configure;
+using media_test::makeControl;
+using media_test::statusOf;
+using media_test::waitForStatus;
+using veskat_test::TestcamProcess;
+
+struct AuthCase {
+    const char* scheme;
+};
+
+class Credentials : public testing::TestWithParam<AuthCase> {};
+
+TEST_P(Credentials, RightPasswordPlays)
+{
+    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    ASSERT_TRUE(control);
+    configure(*control, camera.url(), "root", "pass");
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return control->stats().drawn >= 3; }, media_test::kDeadlineMs));
+    const media::MediaStats stats = control->stats();
+    EXPECT_EQ(stats.pictureWidth, 640);
+    EXPECT_EQ(stats.pictureHeight, 480);
+    EXPECT_EQ(stats.skipped, 0u);
+}
+
+TEST_P(Credentials, WrongPasswordGives1028)
+{
+    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url(), "root", "wrong");
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
+}
+
+TEST_P(Credentials, NoCredentialsGives1028)
+{
+    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, Credentials, testing::Values(AuthCase{"basic"}, AuthCase{"digest"}),
+                         [](const auto& info) { return std::string(info.param.scheme); });
+
+TEST(AnswerOfTheCamera, NotFoundGives1029)
+{
+    TestcamProcess camera;
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, QStringLiteral("http://%1/axis-cgi/mjpg/nothing.cgi").arg(camera.hostPort()));
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::HttpError)) << statusOf(*control);
+    EXPECT_EQ(control->statusDetail(), QStringLiteral("HTTP 404"));
+}
+
+TEST(AnswerOfTheCamera, HtmlPageGives1030)
+{
+    TestcamProcess camera;
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, QStringLiteral("http://%1/index.html").arg(camera.hostPort()));
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
+}
+
+TEST(AnswerOfTheCamera, PartsThatAreNoPicturesGive1030)
+{
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::TextParts);
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
+    EXPECT_GE(control->stats().skipped, 1u);
+}
+
+TEST(AnswerOfTheCamera, PlainMotionJpegFramesPlay)
+{
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
+                                      QByteArray::fromStdString(media_test::withoutHuffmanTables(
+                                          media_test::solidJpeg(320, 240, 10, 120, 200))));
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+}
+
+TEST(Settings, OtherMediaTypeGives1030AtStart)
+{
+    auto control = makeControl();
+    configure(*control, QStringLiteral("http://127.0.0.1:9/axis-cgi/mjpg/video.cgi"));
+    control->putProperty(media::DispId::MediaType, std::string("h264"));
+    control->invoke(media::DispId::Start);
+    EXPECT_EQ(statusOf(*control), media::Status::NotMjpeg);
+}
+
+class InvalidUrl : public testing::TestWithParam<const char*> {};
+
+TEST_P(InvalidUrl, Gives1031AtStart)
+{
+    auto control = makeControl();
+    configure(*control, QString::fromUtf8(GetParam()));
+    control->invoke(media::DispId::Start);
+    EXPECT_EQ(statusOf(*control), media::Status::InvalidUrl);
+    // It stays there: nothing is retried until the next start.
+    QTest::qWait(300);
+    EXPECT_EQ(statusOf(*control), media::Status::InvalidUrl);
+}
+
+INSTANTIATE_TEST_SUITE_P(Urls, InvalidUrl,
+                         testing::Values("http:///axis-cgi/mjpg/video.cgi", "", "http://",
+                                         "camera/axis-cgi/mjpg/video.cgi"));
+
+TEST(Reconnect, RefusedCameraGives1025ThenPlaysOnceItIsUp)
+{
+    TestcamProcess camera(1, {"--refuse-for", "4"});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::ConnectionFailed)) << statusOf(*control);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+}
+
+TEST(Reconnect, StalledCameraGives1027Then1025AndRecovers)
+{
+    // The camera stops sending after 20 pictures of every connection.
+    TestcamProcess camera(1, {"--stall-after", "20"});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url(), {}, {}, 8000);
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Stalled)) << statusOf(*control);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::ConnectionFailed)) << statusOf(*control);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+}
+
+TEST(Reconnect, DroppedConnectionGives1025AndPlaysAgain)
+{
+    TestcamProcess camera(1, {"--drop-after", "20"});
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url());
+    std::vector<int> seen;
+    QObject::connect(control.get(), &media::MjpegControl::statusChanged, [&](int s) { seen.push_back(s); });
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto lost = std::find(seen.begin(), seen.end(), media::Status::ConnectionFailed);
+            return lost != seen.end() && std::find(lost, seen.end(), media::Status::Playing) != seen.end();
+        },
+        media_test::kDeadlineMs));
+}
+
+TEST(Reconnect, ServerThatNeverAnswersGives1025AfterTheTimeout)
+{
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::Silent);
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url(), {}, {}, 1500);
+    control->invoke(media::DispId::Start);
+    EXPECT_EQ(statusOf(*control), media::Status::Connecting);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::ConnectionFailed)) << statusOf(*control);
+    // ...and keeps trying on its own.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.connections() >= 2; }, media_test::kDeadlineMs));
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+// The control's Qt-free helpers: value conversion, status words, URL check,
+// and the latency histogram used by the probe and the benchmark.
+#include "platform/media/dispatch.h"
+#include "platform/media/media_stats.h"
+#include "platform/media/stream_state.h"
+#include "platform/media/stream_url.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+using media::DispValue;
+
+struct ConversionCase {
+    DispValue value;
+    std::int32_t expected;
+};
+
+class ToInt32 : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(ToInt32, ConvertsLikeALateBoundCaller)
+{
+    EXPECT_EQ(media::toInt32(GetParam().value), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ToInt32,
+    testing::Values(ConversionCase{std::monostate{}, 0}, ConversionCase{true, -1}, ConversionCase{false, 0},
+                    ConversionCase{std::int32_t{1027}, 1027}, ConversionCase{std::int32_t{-5}, -5},
+                    ConversionCase{std::string("25000"), 25000}, ConversionCase{std::string(" 42 "), 42},
+                    ConversionCase{std::string("-7"), -7}, ConversionCase{std::string("2.5"), 2},
+                    ConversionCase{std::string("3.5"), 4}, ConversionCase{std::string(""), 0},
+                    ConversionCase{std::string("abc"), 0}, ConversionCase{std::string("12abc"), 0},
+                    ConversionCase{std::string("0x10"), 0}, ConversionCase{std::string("inf"), 0},
+                    ConversionCase{std::string("99999999999"), 0}));
+
+TEST(StatusMeaning, EveryCodeOfTheTableHasItsOwnWords)
+{
+    const std::int32_t codes[] = {0, 1, 2, 1025, 1026, 1027, 1028, 1029, 1030, 1031};
+    std::set<std::string> seen;
+    for (std::int32_t code : codes) {
+        const std::string meaning = media::statusMeaning(code);
+        EXPECT_FALSE(meaning.empty()) << code;
+        EXPECT_TRUE(seen.insert(meaning).second) << "duplicate words for " << code;
+    }
+    EXPECT_EQ(std::string(media::statusMeaning(1028)), "Wrong user name or password");
+    EXPECT_EQ(std::string(media::statusMeaning(1)), "Connecting\u2026");
+}
+
+TEST(StatusPolicy, OnlyCodesTheMonitorRestartsAreFinalForTheControl)
+{
+    // The control itself retries 1025; 1028..1031 wait for the monitor's restart.
+    for (std::int32_t code : {0, 1, 2, 1025, 1026, 1027})
+        EXPECT_FALSE(media::isRestartOnlyFailure(code)) << code;
+    for (std::int32_t code : {1028, 1029, 1030, 1031})
+        EXPECT_TRUE(media::isRestartOnlyFailure(code)) << code;
+}
+
+struct UrlCase {
+    const char* url;
+    bool valid;
+};
+
+class StreamUrl : public testing::TestWithParam<UrlCase> {};
+
+TEST_P(StreamUrl, NeedsAHost)
+{
+    EXPECT_EQ(media::isValidStreamUrl(GetParam().url), GetParam().valid) << GetParam().url;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Urls, StreamUrl,
+    testing::Values(UrlCase{"http://192.168.0.90/axis-cgi/mjpg/video.cgi", true},
+                    UrlCase{"http://127.0.0.1:8080/axis-cgi/mjpg/video.cgi", true},
+                    UrlCase{"HTTP://camera.local/axis-cgi/mjpg/video.cgi", true},
+                    UrlCase{"https://camera/video", true}, UrlCase{"http://user@camera/video", true},
+                    UrlCase{"http:///axis-cgi/mjpg/video.cgi", false}, UrlCase{"http://", false},
+                    UrlCase{"", false}, UrlCase{"192.168.0.90/axis-cgi/mjpg/video.cgi", false},
+                    UrlCase{"ftp://camera/video", false}, UrlCase{"http://:80/video", false},
+                    UrlCase{"http://cam era/video", false}, UrlCase{"http://user@/video", false}));
+
+TEST(LatencyHistogram, PercentilesFollowTheSamples)
+{
+    media::LatencyHistogram histogram;
+    EXPECT_EQ(histogram.percentile(0.5), 0.0);
+    for (int i = 1; i <= 100; ++i)
+        histogram.add(i); // 1 ms .. 100 ms
+    EXPECT_EQ(histogram.count(), 100u);
+    EXPECT_NEAR(histogram.percentile(0.5), 50.0, 0.5);
+    EXPECT_NEAR(histogram.percentile(0.99), 99.0, 0.5);
+    EXPECT_NEAR(histogram.percentile(1.0), 100.0, 0.5);
+}
+
+TEST(LatencyHistogram, OutliersAndClockSkewStayInRange)
+{
+    media::LatencyHistogram histogram;
+    histogram.add(-3.0);
+    histogram.add(5000.0);
+    EXPECT_EQ(histogram.count(), 2u);
+    EXPECT_LE(histogram.percentile(0.0), media::LatencyHistogram::kBucketMs);
+    EXPECT_GE(histogram.percentile(1.0), 1000.0);
+
+    media::LatencyHistogram other;
+    other.add(10.0);
+    histogram.merge(other);
+    EXPECT_EQ(histogram.count(), 3u);
+}
+
+} // namespace

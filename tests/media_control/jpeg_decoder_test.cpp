@@ -1,0 +1,109 @@
+// Decoding: the scaling factor chosen for a picture area, the pixels that
+// come out, and pictures that do not or must not decode.
+#include "platform/media/jpeg_decoder.h"
+#include "tests/media_control/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using media::ScalingFactor;
+
+struct ScalingCase {
+    QSize picture;
+    QSize area;
+    ScalingFactor expected;
+};
+
+class ChooseScalingFactor : public testing::TestWithParam<ScalingCase> {};
+
+TEST_P(ChooseScalingFactor, SmallestFastFactorThatCoversTheArea)
+{
+    const ScalingCase& c = GetParam();
+    EXPECT_EQ(media::chooseScalingFactor(c.picture, c.area), c.expected)
+        << c.picture.width() << "x" << c.picture.height() << " into " << c.area.width() << "x" << c.area.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tiles, ChooseScalingFactor,
+    testing::Values(
+        // The camera window's 254x213 area.
+        ScalingCase{{640, 480}, {254, 213}, {1, 2}}, ScalingCase{{1280, 720}, {254, 213}, {3, 8}},
+        ScalingCase{{1920, 1080}, {254, 213}, {1, 4}}, ScalingCase{{3840, 2160}, {254, 213}, {1, 8}},
+        // Only the height decides when the width would fit a smaller factor.
+        ScalingCase{{1920, 1080}, {200, 300}, {3, 8}},
+        // 7/8, 3/4 and 5/8 would fit but are slower than full size.
+        ScalingCase{{1000, 1000}, {800, 800}, {1, 1}}, ScalingCase{{1000, 1000}, {600, 600}, {1, 1}},
+        ScalingCase{{640, 480}, {640, 480}, {1, 1}}, ScalingCase{{640, 480}, {1280, 960}, {1, 1}},
+        // Without an area (not shown yet) the cheapest decode still checks the picture.
+        ScalingCase{{1280, 720}, {0, 0}, {1, 8}}));
+
+TEST(JpegDecoder, DecodesToTheExactAreaInTheWidgetsPixelLayout)
+{
+    media::JpegDecoder decoder;
+    ASSERT_TRUE(decoder.valid());
+    media::DecodedPicture out;
+    ASSERT_TRUE(decoder.decode(media_test::solidJpeg(640, 480, 200, 30, 40), QSize(254, 213), out)) << decoder.error();
+    EXPECT_EQ(out.sourceSize, QSize(640, 480));
+    EXPECT_EQ(out.image.size(), QSize(254, 213));
+    EXPECT_EQ(out.image.format(), QImage::Format_RGB32);
+    const QColor centre = out.image.pixelColor(127, 106);
+    EXPECT_NEAR(centre.red(), 200, 6);
+    EXPECT_NEAR(centre.green(), 30, 6);
+    EXPECT_NEAR(centre.blue(), 40, 6);
+    EXPECT_EQ(qAlpha(out.image.pixel(0, 0)), 255);
+}
+
+TEST(JpegDecoder, PlainMotionJpegFramesWithoutHuffmanTablesDecode)
+{
+    const std::string full = media_test::solidJpeg(320, 240, 20, 180, 90);
+    const std::string plain = media_test::withoutHuffmanTables(full);
+    ASSERT_LT(plain.size(), full.size()); // the tables really are gone
+    ASSERT_EQ(plain.find("\xFF\xC4"), std::string::npos);
+
+    media::JpegDecoder decoder;
+    media::DecodedPicture withTables;
+    media::DecodedPicture without;
+    ASSERT_TRUE(decoder.decode(full, QSize(160, 120), withTables));
+    ASSERT_TRUE(decoder.decode(plain, QSize(160, 120), without)) << decoder.error();
+    EXPECT_EQ(without.image, withTables.image);
+}
+
+TEST(JpegDecoder, WhatIsNoPictureIsRefused)
+{
+    media::JpegDecoder decoder;
+    media::DecodedPicture out;
+    const std::string jpeg = media_test::solidJpeg(64, 48, 1, 2, 3);
+    const std::string garbage[] = {
+        "",
+        "hello, world",
+        std::string("\xFF\xD8\xFF\xE0", 4) + "garbage after a start-of-image marker",
+        jpeg.substr(0, 20), // cut before the frame header
+    };
+    for (const std::string& bytes : garbage) {
+        EXPECT_FALSE(decoder.decode(bytes, QSize(32, 24), out)) << bytes.size() << " bytes";
+        EXPECT_FALSE(decoder.error().empty());
+    }
+    // The decoder stays usable after failures.
+    EXPECT_TRUE(decoder.decode(jpeg, QSize(32, 24), out));
+}
+
+TEST(JpegDecoder, APictureCutShortStillShowsWhatArrived)
+{
+    const std::string jpeg = media_test::solidJpeg(256, 256, 90, 90, 90);
+    media::JpegDecoder decoder;
+    media::DecodedPicture out;
+    EXPECT_TRUE(decoder.decode(jpeg.substr(0, jpeg.size() * 3 / 4), QSize(128, 128), out)) << decoder.error();
+    EXPECT_EQ(out.image.size(), QSize(128, 128));
+}
+
+TEST(JpegDecoder, AHugeClaimedSizeIsRefusedBeforeAnyMemoryIsTaken)
+{
+    const std::string jpeg = media_test::withClaimedSize(media_test::solidJpeg(64, 64, 9, 9, 9), 65000, 65000);
+    media::JpegDecoder decoder;
+    media::DecodedPicture out;
+    EXPECT_FALSE(decoder.decode(jpeg, QSize(254, 213), out));
+    EXPECT_EQ(decoder.error(), "picture size out of range");
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "tests/media_control/loopback_servers.h"
+
+namespace media_test {
+
+LoopbackServer::LoopbackServer(Behaviour behaviour, QByteArray picture)
+    : m_behaviour(behaviour)
+    , m_picture(std::move(picture))
+{
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
+    connect(&m_timer, &QTimer::timeout, this, &LoopbackServer::sendPartToAll);
+    m_timer.start(40);
+}
+
+LoopbackServer::~LoopbackServer()
+{
+    m_timer.stop();
+    for (const QPointer<QTcpSocket>& socket : m_streaming) {
+        if (socket)
+            socket->abort();
+    }
+    m_server.close();
+}
+
+QString LoopbackServer::url() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(m_server.serverPort());
+}
+
+void LoopbackServer::onConnection()
+{
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        ++m_connections;
+        socket->setParent(this);
+        if (m_behaviour == Behaviour::Silent)
+            continue; // keep the socket open, read nothing, say nothing
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            const QByteArray request = socket->peek(64 * 1024);
+            if (!request.contains("\r\n\r\n") || m_streaming.contains(socket))
+                return;
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\n"
+                          "Content-Type: multipart/x-mixed-replace; boundary=myboundary\r\n"
+                          "Cache-Control: no-cache\r\n"
+                          "Connection: close\r\n\r\n");
+            m_streaming.append(socket);
+        });
+    }
+}
+
+void LoopbackServer::sendPartToAll()
+{
+    QByteArray body = m_behaviour == Behaviour::JpegParts ? m_picture : QByteArray("this is not a picture\n");
+    const QByteArray part = "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\n\r\n" + body + "\r\n";
+    for (const QPointer<QTcpSocket>& socket : m_streaming) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            socket->write(part);
+    }
+}
+
+} // namespace media_test

@@ -1,0 +1,40 @@
+#pragma once
+// Small misbehaving cameras on 127.0.0.1 for the media control's tests. Each
+// lives in the test's thread and stops when the object goes.
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace media_test {
+
+class LoopbackServer : public QObject {
+public:
+    enum class Behaviour {
+        Silent,        // accepts the connection and never answers
+        TextParts,     // a multipart stream whose parts are not pictures
+        JpegParts,     // a multipart stream of one fixed picture, as often as asked
+    };
+
+    explicit LoopbackServer(Behaviour behaviour, QByteArray picture = {});
+    ~LoopbackServer() override;
+
+    bool listening() const { return m_server.isListening(); }
+    QString url() const;
+    int connections() const { return m_connections; }
+
+private:
+    void onConnection();
+    void sendPartToAll();
+
+    Behaviour m_behaviour;
+    QByteArray m_picture;
+    QTcpServer m_server;
+    QTimer m_timer;
+    QList<QPointer<QTcpSocket>> m_streaming;
+    int m_connections = 0;
+};
+
+} // namespace media_test

@@ -1,0 +1,108 @@
+// veskat-probe as an operator runs it: its lines, its summary and exit code.
+#include "tests/support/test_env.h"
+#include "tests/support/testcam_process.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProbeRun {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+ProbeRun runProbe(const QStringList& arguments)
+{
+    QProcess probe;
+    probe.setProgram(QString::fromStdString((veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string()));
+    probe.setArguments(arguments);
+    probe.setProcessChannelMode(QProcess::SeparateChannels);
+    probe.start();
+    ProbeRun run;
+    if (!probe.waitForFinished(60000)) {
+        probe.kill();
+        probe.waitForFinished();
+        return run;
+    }
+    run.exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
+    run.lines = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run;
+}
+
+bool hasStatusLine(const ProbeRun& run, int code)
+{
+    const QString marker = QStringLiteral(" %1 ").arg(code);
+    return std::any_of(run.lines.begin(), run.lines.end(), [&](const QString& l) { return l.contains(marker); });
+}
+
+TEST(Probe, ReportsPlayingAndAPictureRate)
+{
+    veskat_test::TestcamProcess camera(1, {"--user", "op", "--password", "pw", "--auth", "digest"});
+    ASSERT_TRUE(camera.started());
+    const ProbeRun run = runProbe({camera.url(), "--user", "op", "--password", "pw", "--seconds", "3"});
+    EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
+    EXPECT_TRUE(hasStatusLine(run, 2)) << run.lines.join('\n').toStdString();
+    ASSERT_FALSE(run.lines.isEmpty());
+    const QString summary = run.lines.last();
+    EXPECT_TRUE(summary.contains(QStringLiteral("picture size 640x480"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("pictures/s"))) << summary.toStdString();
+    EXPECT_FALSE(summary.contains(QStringLiteral("decoded 0,"))) << summary.toStdString();
+}
+
+TEST(Probe, FailureEndsWithTheLastStatusAndANonZeroExit)
+{
+    veskat_test::TestcamProcess camera(1, {"--user", "op", "--password", "pw", "--auth", "basic"});
+    ASSERT_TRUE(camera.started());
+    const ProbeRun run = runProbe({camera.url(), "--user", "op", "--password", "nope", "--seconds", "5"});
+    EXPECT_NE(run.exitCode, 0);
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1028 Wrong user name or password")))
+        << run.lines.last().toStdString();
+}
+
+TEST(Probe, UnreachableCameraEndsWith1025)
+{
+    const int port = veskat_test::freeLoopbackPort();
+    const ProbeRun run =
+        runProbe({QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port), "--seconds", "2"});
+    EXPECT_NE(run.exitCode, 0);
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1025 "))) << run.lines.last().toStdString();
+}
+
+TEST(Probe, BadCommandLineIsRefused)
+{
+    EXPECT_EQ(runProbe({}).exitCode, 2);
+    EXPECT_EQ(runProbe({"http://127.0.0.1/", "--seconds", "soon"}).exitCode, 2);
+    EXPECT_EQ(runProbe({"http://127.0.0.1/", "--colour"}).exitCode, 2);
+}
+
+// A stream from another program's multipart muxer, as some encoders serve it.
+TEST(Probe, PlaysFfmpegsMultipartStream)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const int port = veskat_test::freeLoopbackPort();
+    const QString url = QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port);
+    QProcess server;
+    server.setProgram(ffmpeg);
+    // Serves one client, and stops by itself after 20 s of stream.
+    server.setArguments({"-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25", "-t", "20",
+                         "-c:v", "mjpeg", "-q:v", "5", "-f", "mpjpeg", "-content_type",
+                         "multipart/x-mixed-replace;boundary=ffmpeg", "-listen", "1", url});
+    server.start();
+    ASSERT_TRUE(server.waitForStarted(10000));
+    // The probe retries until ffmpeg listens, as it would a camera that boots.
+    const ProbeRun run = runProbe({url, "--seconds", "8"});
+    server.kill();
+    server.waitForFinished(5000);
+    EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
+    EXPECT_TRUE(hasStatusLine(run, 2)) << run.lines.join('\n').toStdString();
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_TRUE(run.lines.last().contains(QStringLiteral("picture size 640x360"))) << run.lines.last().toStdString();
+}
+
+} // namespace

@@ -1,0 +1,80 @@
+#include "tests/media_control/test_pictures.h"
+
+#include <turbojpeg.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace media_test {
+
+std::string solidJpeg(int width, int height, unsigned char red, unsigned char green, unsigned char blue)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); i += 3) {
+        pixels[i] = red;
+        pixels[i + 1] = green;
+        pixels[i + 2] = blue;
+    }
+    tjhandle handle = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    const int rc = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
+    tjDestroy(handle);
+    if (rc != 0)
+        throw std::runtime_error("tjCompress2 failed");
+    std::string out(reinterpret_cast<char*>(jpeg), size);
+    tjFree(jpeg);
+    return out;
+}
+
+namespace {
+
+// Calls `visit(markerOffset, marker, segmentLength)` for each segment before the scan.
+template <typename Visit>
+void forEachSegment(const std::string& jpeg, Visit visit)
+{
+    std::size_t i = 2;
+    while (i + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[i]) == 0xFF) {
+        const auto marker = static_cast<unsigned char>(jpeg[i + 1]);
+        const std::size_t length = (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
+        if (!visit(i, marker, length))
+            return;
+        i += 2 + length;
+    }
+}
+
+} // namespace
+
+std::string withoutHuffmanTables(const std::string& jpeg)
+{
+    std::string out = jpeg.substr(0, 2);
+    std::size_t scanStart = jpeg.size();
+    forEachSegment(jpeg, [&](std::size_t at, unsigned char marker, std::size_t length) {
+        if (marker == 0xDA) {
+            scanStart = at;
+            return false;
+        }
+        if (marker != 0xC4)
+            out += jpeg.substr(at, 2 + length);
+        return true;
+    });
+    out += jpeg.substr(scanStart);
+    return out;
+}
+
+std::string withClaimedSize(const std::string& jpeg, int width, int height)
+{
+    std::string out = jpeg;
+    forEachSegment(jpeg, [&](std::size_t at, unsigned char marker, std::size_t) {
+        if (marker != 0xC0 && marker != 0xC1 && marker != 0xC2)
+            return true;
+        out[at + 5] = static_cast<char>((height >> 8) & 0xFF);
+        out[at + 6] = static_cast<char>(height & 0xFF);
+        out[at + 7] = static_cast<char>((width >> 8) & 0xFF);
+        out[at + 8] = static_cast<char>(width & 0xFF);
+        return false;
+    });
+    return out;
+}
+
+} // namespace media_test

@@ -1,0 +1,14 @@
+#pragma once
+// JPEG pictures made for the tests with TurboJPEG.
+#include <string>
+
+namespace media_test {
+
+// A picture of one colour, 4:2:0, quality 90.
+std::string solidJpeg(int width, int height, unsigned char red, unsigned char green, unsigned char blue);
+// The same picture without its DHT segments, as plain Motion-JPEG frames come.
+std::string withoutHuffmanTables(const std::string& jpeg);
+// The picture with its frame header claiming another size.
+std::string withClaimedSize(const std::string& jpeg, int width, int height);
+
+} // namespace media_test
