@@ -72,14 +72,16 @@ void writeCheck(int index, const char* valueName, Veskat::CheckBoxSetting loaded
 frmCameraConfig* frmCameraConfig::showOrRaise()
 {
     QPointer<frmCameraConfig>& form = theForm();
-    if (!form) {
-        form = new frmCameraConfig;
-        const QRect screen = form->screen()->availableGeometry();
-        form->move(screen.center() - form->rect().center());
+    if (form) {
+        form->raise();
+        form->activateWindow();
+        return form;
     }
+    form = new frmCameraConfig;
+    form->centreOnScreen();
     form->show();
-    form->raise();
-    form->activateWindow();
+    // The window's border is only known once it is shown.
+    form->centreOnScreen();
     return form;
 }
 
@@ -112,6 +114,13 @@ frmCameraConfig::frmCameraConfig()
 }
 
 frmCameraConfig::~frmCameraConfig() = default;
+
+void frmCameraConfig::centreOnScreen()
+{
+    QRect outer = frameGeometry();
+    outer.moveCenter(screen()->availableGeometry().center());
+    move(outer.topLeft());
+}
 
 int frmCameraConfig::lastCameraIndex() const
 {

@@ -54,6 +54,7 @@ private:
 
     void createControls();
     void setTabOrderFrameByFrame();
+    void centreOnScreen();
     int lastCameraIndex() const;
 
     void Form_Load();
