@@ -11,7 +11,8 @@ int lineOfOffset(std::string_view text, std::size_t offset)
     const auto upTo = text.substr(0, offset);
     int line = 1;
     for (std::size_t i = 0; i < upTo.size(); ++i) {
-        if (upTo[i] == '\n' || (upTo[i] == '\r' && (i + 1 >= upTo.size() || upTo[i + 1] != '\n')))
+        // A CR at the very end may be the first half of the CRLF the fault is in.
+        if (upTo[i] == '\n' || (upTo[i] == '\r' && i + 1 < upTo.size() && upTo[i + 1] != '\n'))
             ++line;
     }
     return line;
