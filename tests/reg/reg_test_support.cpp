@@ -1,10 +1,23 @@
 #include "tests/reg/reg_test_support.h"
 
+#include "tests/support/test_env.h"
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 namespace regtest {
+
+TempDir::TempDir()
+    : path(veskat_test::makeTempDir("veskat-reg-files"))
+{
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
 {

@@ -106,6 +106,15 @@ inline Stored text(std::string_view s, DWORD type = REG_SZ)
     return value;
 }
 
+// A temporary folder for .reg files, removed with the object.
+struct TempDir {
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::filesystem::path path;
+};
+
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 

@@ -76,8 +76,8 @@ protected:
         return readBytes(path);
     }
 
-    veskat_test::TempEnvironment m_filesEnv; // only for its folder
-    fs::path m_files = m_filesEnv.dir();
+    TempDir m_dir;
+    fs::path m_files = m_dir.path;
     std::unique_ptr<veskat_test::TempEnvironment> m_env = std::make_unique<veskat_test::TempEnvironment>();
 };
 
@@ -88,6 +88,7 @@ TEST_F(RegTransfer, ExportImportExportGivesTheSameFile)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "The operation completed successfully.\n");
 
+    m_env.reset(); // first the old one puts the environment back
     m_env = std::make_unique<veskat_test::TempEnvironment>(); // a new, empty store
     ASSERT_FALSE(keyExists(kRoot));
     run = runReg({"import", file("first.reg").string()});
