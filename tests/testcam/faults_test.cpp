@@ -21,7 +21,8 @@ const QByteArray kPath = "/axis-cgi/mjpg/video.cgi";
 
 QString program()
 {
-    return QString::fromStdString((veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
+    return QString::fromStdString(
+        (veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
 }
 
 // Reads stdout until a "ready" line or the process ends.
@@ -41,7 +42,7 @@ bool waitForReady(QProcess& process)
 
 TEST(DropAfter, ClosesAfterThatManyPicturesAndTheNextConnectionStreamsAgain)
 {
-    TestcamProcess cam(1, {"--size", "160x120", "--drop-after", "3"});
+    TestcamProcess cam(1, { "--size", "160x120", "--drop-after", "3" });
     ASSERT_TRUE(cam.started());
     for (int connection = 0; connection < 2; ++connection) {
         const StreamResult r = readStream(cam.port(), kPath, 10, kTimeoutMs);
@@ -53,7 +54,7 @@ TEST(DropAfter, ClosesAfterThatManyPicturesAndTheNextConnectionStreamsAgain)
 
 TEST(StallAfter, KeepsTheConnectionOpenButSendsNothingMore)
 {
-    TestcamProcess cam(1, {"--size", "160x120", "--stall-after", "2"});
+    TestcamProcess cam(1, { "--size", "160x120", "--stall-after", "2" });
     ASSERT_TRUE(cam.started());
     // At 25 pictures a second, three quiet seconds would have held 75 more.
     const StreamResult r = readStream(cam.port(), kPath, 2, kTimeoutMs, {}, 3000);
@@ -64,7 +65,7 @@ TEST(StallAfter, KeepsTheConnectionOpenButSendsNothingMore)
 
 TEST(StallAfter, ZeroSendsTheHeadButNoPicture)
 {
-    TestcamProcess cam(1, {"--size", "160x120", "--stall-after", "0"});
+    TestcamProcess cam(1, { "--size", "160x120", "--stall-after", "0" });
     ASSERT_TRUE(cam.started());
     const StreamResult r = readStream(cam.port(), kPath, 1, 3000);
     EXPECT_EQ(r.statusLine, "HTTP/1.0 200 OK");
@@ -74,7 +75,7 @@ TEST(StallAfter, ZeroSendsTheHeadButNoPicture)
 
 TEST(RefuseFor, RefusesConnectionsAtFirstThenServes)
 {
-    TestcamProcess cam(1, {"--size", "160x120", "--refuse-for", "8"});
+    TestcamProcess cam(1, { "--size", "160x120", "--refuse-for", "8" });
     ASSERT_TRUE(cam.started());
     EXPECT_FALSE(readStream(cam.port(), kPath, 1, 2000).connected);
     StreamResult r;
@@ -91,8 +92,9 @@ TEST(RefuseFor, RefusesConnectionsAtFirstThenServes)
 TEST(Process, StopsByItselfAfterTheDuration)
 {
     QProcess process;
-    process.start(program(), {"--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120",
-                              "--duration", "1"});
+    process.start(program(),
+        { "--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120", "--duration",
+            "1" });
     ASSERT_TRUE(waitForReady(process));
     ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -102,8 +104,9 @@ TEST(Process, StopsByItselfAfterTheDuration)
 TEST(Process, ExitsCleanlyOnSigterm)
 {
     QProcess process;
-    process.start(program(), {"--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120",
-                              "--duration", "120"});
+    process.start(program(),
+        { "--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120", "--duration",
+            "120" });
     ASSERT_TRUE(waitForReady(process));
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
@@ -117,20 +120,21 @@ TEST(Process, ExitsWithCode2WhenAPortIsTaken)
     ASSERT_TRUE(squatter.listen(QHostAddress::LocalHost, 0));
     // The second of two cameras collides with the squatter.
     QProcess process;
-    process.start(program(), {"--cameras", "2", "--port", QString::number(squatter.serverPort() - 1), "--size",
-                              "160x120", "--duration", "30"});
+    process.start(program(),
+        { "--cameras", "2", "--port", QString::number(squatter.serverPort() - 1), "--size", "160x120",
+            "--duration", "30" });
     EXPECT_FALSE(waitForReady(process));
     process.waitForFinished(kTimeoutMs); // false when it has already ended
     ASSERT_EQ(process.state(), QProcess::NotRunning);
     EXPECT_EQ(process.exitCode(), 2);
 }
 
-class BadArguments : public testing::TestWithParam<QStringList> {};
+class BadArguments : public testing::TestWithParam<QStringList> { };
 
 TEST_P(BadArguments, AreRefusedWithAMessage)
 {
     QProcess process;
-    QStringList args{"--port", QString::number(veskat_test::freeLoopbackPort()), "--duration", "5"};
+    QStringList args { "--port", QString::number(veskat_test::freeLoopbackPort()), "--duration", "5" };
     process.start(program(), args + GetParam());
     ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
     EXPECT_EQ(process.exitCode(), 1);
@@ -139,10 +143,10 @@ TEST_P(BadArguments, AreRefusedWithAMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BadArguments,
-                         testing::Values(QStringList{"--size", "640"}, QStringList{"--size", "0x0"},
-                                         QStringList{"--fps", "0"}, QStringList{"--quality", "101"},
-                                         QStringList{"--auth", "digest"}, QStringList{"--auth", "ntlm", "--user", "u"},
-                                         QStringList{"--cameras", "0"}, QStringList{"--stall-after", "-3"},
-                                         QStringList{"--live", "--precoded"}, QStringList{"--unknown"}));
+    testing::Values(QStringList { "--size", "640" }, QStringList { "--size", "0x0" },
+        QStringList { "--fps", "0" }, QStringList { "--quality", "101" }, QStringList { "--auth", "digest" },
+        QStringList { "--auth", "ntlm", "--user", "u" }, QStringList { "--cameras", "0" },
+        QStringList { "--stall-after", "-3" }, QStringList { "--live", "--precoded" },
+        QStringList { "--unknown" }));
 
 } // namespace

@@ -13,7 +13,7 @@ QList<QPair<QByteArray, QByteArray>> parseHeaders(const QByteArray& block)
     for (const QByteArray& line : block.split('\n')) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            out.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+            out.append({ line.left(colon).trimmed(), line.mid(colon + 1).trimmed() });
     }
     return out;
 }
@@ -77,7 +77,7 @@ QByteArray StreamResult::header(const QByteArray& name) const
 }
 
 StreamResult readStream(int port, const QByteArray& path, int maxParts, int timeoutMs,
-                        const QByteArray& extraHeaders, int watchAfterMs)
+    const QByteArray& extraHeaders, int watchAfterMs)
 {
     StreamResult result;
     QTcpSocket socket;

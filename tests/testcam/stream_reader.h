@@ -19,7 +19,7 @@ struct StreamResult {
     bool connected = false;
     QByteArray statusLine;
     QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;        // everything after the head that is not a part
+    QByteArray body; // everything after the head that is not a part
     QList<Part> parts;
     QByteArray formatError; // first deviation from the part format, if any
     bool closedByServer = false;
@@ -32,6 +32,6 @@ struct StreamResult {
 // arrived, the server closed, or `timeoutMs` passed. With `watchAfterMs`, it
 // then keeps the connection open that long and counts what still arrives.
 StreamResult readStream(int port, const QByteArray& path, int maxParts, int timeoutMs,
-                        const QByteArray& extraHeaders = {}, int watchAfterMs = 0);
+    const QByteArray& extraHeaders = {}, int watchAfterMs = 0);
 
 } // namespace testcam_test

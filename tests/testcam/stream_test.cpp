@@ -33,20 +33,20 @@ Decoded decodeJpeg(const QByteArray& jpeg)
     int colorspace = 0;
     const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
     if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(jpeg.size()), &d.width, &d.height,
-                            &d.subsampling, &colorspace)
+            &d.subsampling, &colorspace)
         != 0)
         return d;
     std::vector<unsigned char> pixels(static_cast<size_t>(d.width) * d.height * 3);
-    d.ok = tjDecompress2(handle.get(), data, static_cast<unsigned long>(jpeg.size()), pixels.data(), d.width, 0,
-                         d.height, TJPF_RGB, 0)
-           == 0;
+    d.ok = tjDecompress2(handle.get(), data, static_cast<unsigned long>(jpeg.size()), pixels.data(), d.width,
+               0, d.height, TJPF_RGB, 0)
+        == 0;
     return d;
 }
 
 long long nowUs()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
+        std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -56,18 +56,18 @@ struct FormatCase {
     int height;
 };
 
-class StreamFormat : public testing::TestWithParam<FormatCase> {};
+class StreamFormat : public testing::TestWithParam<FormatCase> { };
 
 TEST_P(StreamFormat, PartsAreWellFormedJpegsWithRisingCountersAndEpochSendTimes)
 {
     const FormatCase c = GetParam();
-    TestcamProcess cam(1, {c.mode, "--size", QStringLiteral("%1x%2").arg(c.width).arg(c.height)});
+    TestcamProcess cam(1, { c.mode, "--size", QStringLiteral("%1x%2").arg(c.width).arg(c.height) });
     ASSERT_TRUE(cam.started());
 
     const StreamResult r = readStream(cam.port(), "/axis-cgi/mjpg/video.cgi", 6, kTimeoutMs);
     ASSERT_TRUE(r.connected);
     EXPECT_TRUE(r.statusLine == "HTTP/1.0 200 OK"
-                || (r.statusLine == "HTTP/1.1 200 OK" && r.header("Connection") == "close"))
+        || (r.statusLine == "HTTP/1.1 200 OK" && r.header("Connection") == "close"))
         << r.statusLine.constData();
     EXPECT_EQ(r.header("Content-Type"), "multipart/x-mixed-replace; boundary=myboundary");
     EXPECT_EQ(r.formatError, QByteArray());
@@ -94,8 +94,8 @@ TEST_P(StreamFormat, PartsAreWellFormedJpegsWithRisingCountersAndEpochSendTimes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, StreamFormat,
-                         testing::Values(FormatCase{"--live", 320, 240}, FormatCase{"--precoded", 320, 240},
-                                         FormatCase{"--precoded", 1280, 720}, FormatCase{"--live", 642, 362}));
+    testing::Values(FormatCase { "--live", 320, 240 }, FormatCase { "--precoded", 320, 240 },
+        FormatCase { "--precoded", 1280, 720 }, FormatCase { "--live", 642, 362 }));
 
 struct PathCase {
     const char* path;
@@ -105,7 +105,10 @@ struct PathCase {
 
 class Paths : public testing::TestWithParam<PathCase> {
 protected:
-    static void SetUpTestSuite() { s_cam = std::make_unique<TestcamProcess>(1, QStringList{"--size", "160x120"}); }
+    static void SetUpTestSuite()
+    {
+        s_cam = std::make_unique<TestcamProcess>(1, QStringList { "--size", "160x120" });
+    }
     static void TearDownTestSuite() { s_cam.reset(); }
     static std::unique_ptr<TestcamProcess> s_cam;
 };
@@ -125,18 +128,17 @@ TEST_P(Paths, AnswerWithTheirStatusAndType)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, Paths,
-    testing::Values(PathCase{"/index.html", "HTTP/1.0 200 OK", "text/html"},
-                    PathCase{"/", "HTTP/1.0 200 OK", "text/html"},
-                    PathCase{"/axis-cgi/mjpg/video.cgi?resolution=640x480", "HTTP/1.0 200 OK",
-                             "multipart/x-mixed-replace"},
-                    PathCase{"/axis-cgi/jpg/image.cgi", "HTTP/1.0 404 Not Found", "text/html"},
-                    PathCase{"/axis-cgi/mjpg/video.cgi/x", "HTTP/1.0 404 Not Found", "text/html"}));
+INSTANTIATE_TEST_SUITE_P(All, Paths,
+    testing::Values(PathCase { "/index.html", "HTTP/1.0 200 OK", "text/html" },
+        PathCase { "/", "HTTP/1.0 200 OK", "text/html" },
+        PathCase {
+            "/axis-cgi/mjpg/video.cgi?resolution=640x480", "HTTP/1.0 200 OK", "multipart/x-mixed-replace" },
+        PathCase { "/axis-cgi/jpg/image.cgi", "HTTP/1.0 404 Not Found", "text/html" },
+        PathCase { "/axis-cgi/mjpg/video.cgi/x", "HTTP/1.0 404 Not Found", "text/html" }));
 
 TEST(Cameras, EachPortStreamsItsOwnCamera)
 {
-    TestcamProcess cam(3, {"--size", "160x120"});
+    TestcamProcess cam(3, { "--size", "160x120" });
     ASSERT_TRUE(cam.started());
     for (int i = 0; i < 3; ++i) {
         const StreamResult r = readStream(cam.port(i), "/axis-cgi/mjpg/video.cgi", 2, kTimeoutMs);
@@ -147,14 +149,15 @@ TEST(Cameras, EachPortStreamsItsOwnCamera)
 
 TEST(Cameras, FourteenClientsOnOneCameraAllPlay)
 {
-    TestcamProcess cam(1, {"--size", "320x240"});
+    TestcamProcess cam(1, { "--size", "320x240" });
     ASSERT_TRUE(cam.started());
     constexpr int kClients = 14;
     std::vector<StreamResult> results(kClients);
     std::vector<std::thread> threads;
     for (int i = 0; i < kClients; ++i) {
         threads.emplace_back([&, i] {
-            results[static_cast<size_t>(i)] = readStream(cam.port(), "/axis-cgi/mjpg/video.cgi", 10, kTimeoutMs);
+            results[static_cast<size_t>(i)]
+                = readStream(cam.port(), "/axis-cgi/mjpg/video.cgi", 10, kTimeoutMs);
         });
     }
     for (auto& t : threads)

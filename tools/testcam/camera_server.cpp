@@ -23,14 +23,14 @@ QByteArray indexPage(int port)
 {
     return QByteArray("<!DOCTYPE html>\n<html><head><title>veskat-testcam</title></head><body>\n"
                       "<h1>veskat-testcam, port ")
-           + QByteArray::number(port)
-           + "</h1>\n<p><a href=\"/axis-cgi/mjpg/video.cgi\">Live stream</a></p>\n</body></html>\n";
+        + QByteArray::number(port)
+        + "</h1>\n<p><a href=\"/axis-cgi/mjpg/video.cgi\">Live stream</a></p>\n</body></html>\n";
 }
 
 long long epochMicroseconds()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
+        std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -46,7 +46,7 @@ struct CameraServer::Client {
 };
 
 CameraServer::CameraServer(int index, const Options& options, FrameSource& source, const HttpAuth& auth,
-                           std::chrono::steady_clock::time_point epoch, QObject* parent)
+    std::chrono::steady_clock::time_point epoch, QObject* parent)
     : QObject(parent)
     , m_index(index)
     , m_port(options.port + index)
@@ -135,20 +135,21 @@ void CameraServer::handleRequest(Client* client, const HttpRequest& request)
 {
     const bool head = request.method == "HEAD";
     if (request.method != "GET" && !head) {
-        respond(client, "405 Method Not Allowed", "text/plain", "Only GET and HEAD\n", "Allow: GET, HEAD\r\n");
+        respond(
+            client, "405 Method Not Allowed", "text/plain", "Only GET and HEAD\n", "Allow: GET, HEAD\r\n");
         return;
     }
     const bool stream = request.path == "/axis-cgi/mjpg/video.cgi";
     const bool page = request.path == "/" || request.path == "/index.html";
     if (!stream && !page) {
         respond(client, "404 Not Found", "text/html",
-                "<!DOCTYPE html>\n<html><body><h1>404 Not Found</h1></body></html>\n", {}, head);
+            "<!DOCTYPE html>\n<html><body><h1>404 Not Found</h1></body></html>\n", {}, head);
         return;
     }
     if (!m_auth.accepts(request.method, request.target, request.header("Authorization"))) {
         respond(client, "401 Unauthorized", "text/html",
-                "<!DOCTYPE html>\n<html><body><h1>401 Unauthorized</h1></body></html>\n",
-                "WWW-Authenticate: " + m_auth.challenge() + "\r\n", head);
+            "<!DOCTYPE html>\n<html><body><h1>401 Unauthorized</h1></body></html>\n",
+            "WWW-Authenticate: " + m_auth.challenge() + "\r\n", head);
         return;
     }
     if (page) {
@@ -159,10 +160,10 @@ void CameraServer::handleRequest(Client* client, const HttpRequest& request)
 }
 
 void CameraServer::respond(Client* client, const QByteArray& status, const QByteArray& contentType,
-                           const QByteArray& body, const QByteArray& extraHeaders, bool headOnly)
+    const QByteArray& body, const QByteArray& extraHeaders, bool headOnly)
 {
     QByteArray out = "HTTP/1.0 " + status + "\r\nContent-Type: " + contentType + "\r\nContent-Length: "
-                     + QByteArray::number(body.size()) + "\r\n" + extraHeaders + "Connection: close\r\n\r\n";
+        + QByteArray::number(body.size()) + "\r\n" + extraHeaders + "Connection: close\r\n\r\n";
     if (!headOnly)
         out += body;
     client->state = Client::State::Closing;
@@ -206,8 +207,8 @@ void CameraServer::removeClient(Client* client)
     QMetaObject::invokeMethod(
         this,
         [this] {
-            auto dead = std::stable_partition(m_clients.begin(), m_clients.end(),
-                                              [](const auto& c) { return !c->gone; });
+            auto dead = std::stable_partition(
+                m_clients.begin(), m_clients.end(), [](const auto& c) { return !c->gone; });
             for (auto it = dead; it != m_clients.end(); ++it) {
                 (*it)->socket->disconnect(this);
                 (*it)->socket->deleteLater();
@@ -247,9 +248,10 @@ void CameraServer::onTick()
         if (!jpeg.isEmpty()) {
             QByteArray part;
             part.reserve(jpeg.size() + 160);
-            part += "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(jpeg.size())
-                    + "\r\nX-Send-Time-Us: " + QByteArray::number(epochMicroseconds())
-                    + "\r\nX-Frame: " + QByteArray::number(counter) + "\r\n\r\n";
+            part += "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: "
+                + QByteArray::number(jpeg.size())
+                + "\r\nX-Send-Time-Us: " + QByteArray::number(epochMicroseconds())
+                + "\r\nX-Frame: " + QByteArray::number(counter) + "\r\n\r\n";
             part += jpeg;
             part += "\r\n";
             for (Client* c : ready) {

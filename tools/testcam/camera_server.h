@@ -26,7 +26,7 @@ public:
     // `epoch` is when picture 0 is due; cameras get different epochs so that
     // their pictures do not all leave at the same instant.
     CameraServer(int index, const Options& options, FrameSource& source, const HttpAuth& auth,
-                 std::chrono::steady_clock::time_point epoch, QObject* parent = nullptr);
+        std::chrono::steady_clock::time_point epoch, QObject* parent = nullptr);
     ~CameraServer() override;
 
     int port() const { return m_port; }
@@ -47,8 +47,8 @@ private:
     void onNewConnection();
     void onReadyRead(Client* client);
     void handleRequest(Client* client, const HttpRequest& request);
-    void respond(Client* client, const QByteArray& status, const QByteArray& contentType, const QByteArray& body,
-                 const QByteArray& extraHeaders = {}, bool headOnly = false);
+    void respond(Client* client, const QByteArray& status, const QByteArray& contentType,
+        const QByteArray& body, const QByteArray& extraHeaders = {}, bool headOnly = false);
     void startStream(Client* client, bool headOnly);
     void finishAfterQuota(Client* client);
     void removeClient(Client* client);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 namespace testcam {
 
@@ -70,7 +70,7 @@ FramePainter::FramePainter(int width, int height)
     for (auto& n : m_noise) {
         const std::uint64_t r = splitmix(state);
         const int sum = static_cast<int>(r & 0xFF) + static_cast<int>((r >> 8) & 0xFF)
-                        + static_cast<int>((r >> 16) & 0xFF) - 3 * 127;
+            + static_cast<int>((r >> 16) & 0xFF) - 3 * 127;
         n = static_cast<std::int8_t>(std::clamp(sum * tenths / 1280, -127, 127));
     }
 }
@@ -129,13 +129,16 @@ void FramePainter::drawText(YuvFrame& frame, const std::vector<std::string>& lin
         longest = std::max(longest, l.size());
     const int margin = scale * 2;
     const int boxW = std::min(m_width, static_cast<int>(longest) * advance + 2 * margin) & ~1;
-    const int boxH = std::min(m_height, static_cast<int>(lines.size()) * lineHeight + 2 * margin - 2 * scale) & ~1;
+    const int boxH
+        = std::min(m_height, static_cast<int>(lines.size()) * lineHeight + 2 * margin - 2 * scale) & ~1;
 
     for (int y = 0; y < boxH; ++y)
-        std::fill_n(frame.y.data() + static_cast<size_t>(y) * m_width, boxW, std::uint8_t{20});
+        std::fill_n(frame.y.data() + static_cast<size_t>(y) * m_width, boxW, std::uint8_t { 20 });
     for (int y = 0; y < boxH / 2; ++y) {
-        std::fill_n(frame.u.data() + static_cast<size_t>(y) * frame.chromaWidth(), boxW / 2, std::uint8_t{128});
-        std::fill_n(frame.v.data() + static_cast<size_t>(y) * frame.chromaWidth(), boxW / 2, std::uint8_t{128});
+        std::fill_n(
+            frame.u.data() + static_cast<size_t>(y) * frame.chromaWidth(), boxW / 2, std::uint8_t { 128 });
+        std::fill_n(
+            frame.v.data() + static_cast<size_t>(y) * frame.chromaWidth(), boxW / 2, std::uint8_t { 128 });
     }
     for (size_t li = 0; li < lines.size(); ++li) {
         const int top = margin + static_cast<int>(li) * lineHeight;
@@ -152,7 +155,7 @@ void FramePainter::drawText(YuvFrame& frame, const std::vector<std::string>& lin
                         if (py >= boxH || px + scale > boxW)
                             continue;
                         std::fill_n(frame.y.data() + static_cast<size_t>(py) * m_width + px, scale,
-                                    std::uint8_t{235});
+                            std::uint8_t { 235 });
                     }
                 }
             }
@@ -163,11 +166,11 @@ void FramePainter::drawText(YuvFrame& frame, const std::vector<std::string>& lin
 std::string clockText(long long epochMicroseconds)
 {
     const std::time_t seconds = static_cast<std::time_t>(epochMicroseconds / 1000000);
-    std::tm local{};
+    std::tm local {};
     localtime_r(&seconds, &local);
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>((epochMicroseconds / 1000) % 1000));
+        static_cast<int>((epochMicroseconds / 1000) % 1000));
     return text;
 }
 

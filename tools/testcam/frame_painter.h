@@ -2,9 +2,8 @@
 // Paints the test camera's picture straight into planar YUV 4:2:0 (what the
 // JPEG encoder wants, so no colour conversion pass): a moving gradient and bar,
 // sensor-like noise that makes the JPEGs camera-like in size, and text lines.
-// Qt-free. One painter per thread: paint() is not reentrant on one object only
-// because of the caller's frame buffer; the painter itself is read-only after
-// construction, so several threads may share it.
+// Qt-free. The painter is read-only after construction, so several threads
+// may share one, each painting into its own YuvFrame.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,9 +40,9 @@ private:
     int m_width;
     int m_height;
     int m_period;
-    std::vector<std::uint8_t> m_lumaRamp;   // one period of the luma bands, repeated to span a row
+    std::vector<std::uint8_t> m_lumaRamp; // one period of the luma bands, repeated to span a row
     std::vector<std::uint8_t> m_chromaRamp; // the same for the blue-difference plane
-    std::vector<std::int8_t> m_noise;       // zero-mean noise, read at a different offset per picture
+    std::vector<std::int8_t> m_noise; // zero-mean noise, read at a different offset per picture
 };
 
 // "hh:mm:ss.mmm" of a time in microseconds since the Unix epoch, local time.

@@ -17,14 +17,14 @@ std::vector<std::string> liveLines(int camera, int port, long long counter, long
     std::snprintf(head, sizeof head, "CAM %d PORT %d", camera, port);
     char count[32];
     std::snprintf(count, sizeof count, "#%08lld", counter);
-    return {head, count, clockText(epochMicroseconds)};
+    return { head, count, clockText(epochMicroseconds) };
 }
 
 std::vector<std::string> cycleLines(size_t index, size_t length)
 {
     char pos[48];
     std::snprintf(pos, sizeof pos, "PICTURE %zu/%zu", index + 1, length);
-    return {"PRECODED", pos};
+    return { "PRECODED", pos };
 }
 
 } // namespace
@@ -60,7 +60,7 @@ std::unique_ptr<FrameSource> FrameSource::create(const Options& options, QString
     }
     source->m_estimatedLoad = best * options.fps * options.cameras;
     source->m_live = options.mode == EncodeMode::Live
-                     || (options.mode == EncodeMode::Auto && source->m_estimatedLoad < kLiveLoadLimit);
+        || (options.mode == EncodeMode::Auto && source->m_estimatedLoad < kLiveLoadLimit);
     if (!source->m_live && !source->buildCycle(error))
         return nullptr;
     return source;
@@ -73,8 +73,8 @@ bool FrameSource::buildCycle(QString* error)
     const size_t length = static_cast<size_t>(std::clamp(std::lround(m_options.fps * 2), 10L, 250L));
     m_cycle.assign(length, QByteArray());
     const unsigned workers = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
+    std::atomic<size_t> next { 0 };
+    std::atomic<bool> failed { false };
     std::vector<std::string> errors(workers);
     std::vector<std::thread> threads;
     for (unsigned w = 0; w < workers; ++w) {

@@ -66,8 +66,8 @@ bool sameBytes(const QByteArray& a, const QByteArray& b)
 } // namespace
 
 QByteArray digestResponse(const QByteArray& user, const QByteArray& realm, const QByteArray& password,
-                          const QByteArray& method, const QByteArray& uri, const QByteArray& nonce,
-                          const QByteArray& nc, const QByteArray& cnonce, const QByteArray& qop)
+    const QByteArray& method, const QByteArray& uri, const QByteArray& nonce, const QByteArray& nc,
+    const QByteArray& cnonce, const QByteArray& qop)
 {
     const QByteArray ha1 = md5Hex(user + ':' + realm + ':' + password);
     const QByteArray ha2 = md5Hex(method + ':' + uri);
@@ -86,7 +86,8 @@ HttpAuth::HttpAuth(const Options& options)
     m_secret = QByteArray::number(a, 16) + QByteArray::number(b, 16);
 }
 
-bool HttpAuth::accepts(const QByteArray& method, const QByteArray& target, const QByteArray& authorization) const
+bool HttpAuth::accepts(
+    const QByteArray& method, const QByteArray& target, const QByteArray& authorization) const
 {
     if (m_scheme == AuthScheme::None)
         return true;
@@ -102,7 +103,8 @@ bool HttpAuth::accepts(const QByteArray& method, const QByteArray& target, const
     return false;
 }
 
-bool HttpAuth::acceptsDigest(const QByteArray& method, const QByteArray& target, const QByteArray& params) const
+bool HttpAuth::acceptsDigest(
+    const QByteArray& method, const QByteArray& target, const QByteArray& params) const
 {
     const auto p = digestParams(params);
     const QByteArray algorithm = p.value("algorithm", "MD5");
@@ -116,8 +118,8 @@ bool HttpAuth::acceptsDigest(const QByteArray& method, const QByteArray& target,
     const QByteArray qop = p.value("qop");
     if (!qop.isEmpty() && qop != "auth")
         return false;
-    const QByteArray expected = digestResponse(m_user, kRealm, m_password, method, target, nonce, p.value("nc"),
-                                               p.value("cnonce"), qop);
+    const QByteArray expected = digestResponse(
+        m_user, kRealm, m_password, method, target, nonce, p.value("nc"), p.value("cnonce"), qop);
     return sameBytes(p.value("response").toLower(), expected);
 }
 
@@ -126,13 +128,13 @@ QByteArray HttpAuth::challenge() const
     if (m_scheme == AuthScheme::Basic)
         return QByteArray("Basic realm=\"") + kRealm + '"';
     return QByteArray("Digest realm=\"") + kRealm + "\", qop=\"auth\", algorithm=MD5, nonce=\"" + makeNonce()
-           + "\", opaque=\"" + md5Hex(m_secret + "opaque") + '"';
+        + "\", opaque=\"" + md5Hex(m_secret + "opaque") + '"';
 }
 
 QByteArray HttpAuth::makeNonce() const
 {
     const QByteArray stamp = QByteArray::number(QDateTime::currentMSecsSinceEpoch(), 16) + '.'
-                             + QByteArray::number(QRandomGenerator::global()->generate(), 16);
+        + QByteArray::number(QRandomGenerator::global()->generate(), 16);
     return stamp + '.' + md5Hex(stamp + ':' + m_secret);
 }
 

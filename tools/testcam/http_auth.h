@@ -35,7 +35,7 @@ private:
 // The Digest "response" value, lower-case hex. Empty `qop` gives the RFC 2069
 // form (no nc/cnonce).
 QByteArray digestResponse(const QByteArray& user, const QByteArray& realm, const QByteArray& password,
-                          const QByteArray& method, const QByteArray& uri, const QByteArray& nonce,
-                          const QByteArray& nc, const QByteArray& cnonce, const QByteArray& qop);
+    const QByteArray& method, const QByteArray& uri, const QByteArray& nonce, const QByteArray& nc,
+    const QByteArray& cnonce, const QByteArray& qop);
 
 } // namespace testcam

@@ -25,7 +25,7 @@ ParseStatus parseRequest(const QByteArray& buffer, HttpRequest& request)
     const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
     if (requestLine.size() != 3 || !requestLine[2].startsWith("HTTP/"))
         return ParseStatus::Invalid;
-    request = HttpRequest{};
+    request = HttpRequest {};
     request.method = requestLine[0];
     request.target = requestLine[1];
     request.version = requestLine[2];
@@ -36,7 +36,7 @@ ParseStatus parseRequest(const QByteArray& buffer, HttpRequest& request)
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
             continue;
-        request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+        request.headers.append({ line.left(colon).trimmed(), line.mid(colon + 1).trimmed() });
     }
     return ParseStatus::Complete;
 }

@@ -8,8 +8,8 @@ namespace testcam {
 
 struct HttpRequest {
     QByteArray method;
-    QByteArray target;  // as sent, with any query
-    QByteArray path;    // target without the query
+    QByteArray target; // as sent, with any query
+    QByteArray path; // target without the query
     QByteArray version; // "HTTP/1.1"
     QList<QPair<QByteArray, QByteArray>> headers;
 

@@ -36,12 +36,12 @@ QByteArray JpegEncoder::encode(const YuvFrame& frame, int quality)
             return {};
         }
     }
-    const unsigned char* planes[3] = {frame.y.data(), frame.u.data(), frame.v.data()};
-    const int strides[3] = {frame.width, frame.chromaWidth(), frame.chromaWidth()};
+    const unsigned char* planes[3] = { frame.y.data(), frame.u.data(), frame.v.data() };
+    const int strides[3] = { frame.width, frame.chromaWidth(), frame.chromaWidth() };
     unsigned char* out = m_buffer.get();
     unsigned long size = m_bufferSize;
     if (tjCompressFromYUVPlanes(m_handle.get(), planes, frame.width, strides, frame.height, TJSAMP_420, &out,
-                                &size, quality, TJFLAG_FASTDCT | TJFLAG_NOREALLOC)
+            &size, quality, TJFLAG_FASTDCT | TJFLAG_NOREALLOC)
         != 0) {
         m_error = tjGetErrorStr2(m_handle.get());
         return {};

@@ -50,9 +50,9 @@ int main(int argc, char** argv)
     }
     if (source->live() && source->estimatedLiveLoad() > 0.9)
         std::fprintf(stderr,
-                     "veskat-testcam: live encoding needs about %.1f cores here; pictures will be skipped "
-                     "(--precoded costs almost nothing)\n",
-                     source->estimatedLiveLoad());
+            "veskat-testcam: live encoding needs about %.1f cores here; pictures will be skipped "
+            "(--precoded costs almost nothing)\n",
+            source->estimatedLiveLoad());
     const testcam::HttpAuth auth(options);
 
     const auto start = std::chrono::steady_clock::now();
@@ -60,13 +60,14 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<testcam::CameraServer>> cameras;
     for (int i = 0; i < options.cameras; ++i) {
         // Spread the cameras over one picture period, as real cameras are not in step.
-        const auto offset = std::chrono::duration_cast<std::chrono::steady_clock::duration>(period * i / options.cameras);
+        const auto offset
+            = std::chrono::duration_cast<std::chrono::steady_clock::duration>(period * i / options.cameras);
         cameras.push_back(std::make_unique<testcam::CameraServer>(i, options, *source, auth, start + offset));
     }
     for (auto& camera : cameras) {
         if (!camera->listen()) {
             std::fprintf(stderr, "veskat-testcam: cannot listen on 127.0.0.1:%d: %s\n", camera->port(),
-                         qPrintable(camera->errorString()));
+                qPrintable(camera->errorString()));
             return kExitBindFailed;
         }
         camera->startClock();
@@ -75,30 +76,33 @@ int main(int argc, char** argv)
         // Every port was bindable a moment ago; now refuse until the time is up.
         for (auto& camera : cameras)
             camera->stopListening();
-        QTimer::singleShot(std::chrono::milliseconds(static_cast<long long>(options.refuseForSeconds * 1000)),
-                           &app, [&] {
-                               for (auto& camera : cameras) {
-                                   if (!camera->listen()) {
-                                       std::fprintf(stderr, "veskat-testcam: cannot listen on 127.0.0.1:%d: %s\n",
-                                                    camera->port(), qPrintable(camera->errorString()));
-                                       app.exit(kExitBindFailed);
-                                       return;
-                                   }
-                               }
-                           });
+        QTimer::singleShot(
+            std::chrono::milliseconds(static_cast<long long>(options.refuseForSeconds * 1000)), &app, [&] {
+                for (auto& camera : cameras) {
+                    if (!camera->listen()) {
+                        std::fprintf(stderr, "veskat-testcam: cannot listen on 127.0.0.1:%d: %s\n",
+                            camera->port(), qPrintable(camera->errorString()));
+                        app.exit(kExitBindFailed);
+                        return;
+                    }
+                }
+            });
     }
-    QTimer::singleShot(std::chrono::milliseconds(static_cast<long long>(options.durationSeconds * 1000)), &app,
-                       [&] { app.exit(0); });
+    QTimer::singleShot(std::chrono::milliseconds(static_cast<long long>(options.durationSeconds * 1000)),
+        &app, [&] { app.exit(0); });
     if (!testcam::watchTerminationSignals([&](int) { app.exit(0); }))
         std::fprintf(stderr, "veskat-testcam: cannot catch SIGTERM/SIGINT\n");
 
-    std::printf("veskat-testcam: %d camera%s, %dx%d at %g/s, quality %d, %s, auth %s, average picture %.0f kB\n",
-                options.cameras, options.cameras == 1 ? "" : "s", options.width, options.height, options.fps,
-                options.quality,
-                source->live() ? "encoded live"
-                               : qPrintable(QStringLiteral("precoded cycle of %1 pictures").arg(source->cycleLength())),
-                authName(options.auth), source->averageBytes() / 1000.0);
-    std::printf("veskat-testcam: ready on 127.0.0.1:%d-%d\n", options.port, options.port + options.cameras - 1);
+    std::printf(
+        "veskat-testcam: %d camera%s, %dx%d at %g/s, quality %d, %s, auth %s, average picture %.0f kB\n",
+        options.cameras, options.cameras == 1 ? "" : "s", options.width, options.height, options.fps,
+        options.quality,
+        source->live()
+            ? "encoded live"
+            : qPrintable(QStringLiteral("precoded cycle of %1 pictures").arg(source->cycleLength())),
+        authName(options.auth), source->averageBytes() / 1000.0);
+    std::printf(
+        "veskat-testcam: ready on 127.0.0.1:%d-%d\n", options.port, options.port + options.cameras - 1);
     std::fflush(stdout);
 
     const int code = app.exec();
@@ -108,6 +112,7 @@ int main(int argc, char** argv)
         sent += camera->picturesSent();
         skipped += camera->picturesSkipped();
     }
-    std::fprintf(stderr, "veskat-testcam: exiting, %lld pictures sent, %lld skipped for slow clients\n", sent, skipped);
+    std::fprintf(stderr, "veskat-testcam: exiting, %lld pictures sent, %lld skipped for slow clients\n", sent,
+        skipped);
     return code;
 }

@@ -49,56 +49,52 @@ bool toCount(const QString& text, long long& out)
 ParseResult parseOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "A test camera: serves generated Motion-JPEG streams at /axis-cgi/mjpg/video.cgi\n"
-        "on 127.0.0.1, one camera per port. Each part carries X-Send-Time-Us (microseconds\n"
-        "since the Unix epoch) and X-Frame (the camera's frame counter).\n"
-        "Prints a line containing \"ready\" once every port listens; exit code 2 when a\n"
-        "port cannot be bound."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
+    p.setApplicationDescription(
+        QStringLiteral("A test camera: serves generated Motion-JPEG streams at /axis-cgi/mjpg/video.cgi\n"
+                       "on 127.0.0.1, one camera per port. Each part carries X-Send-Time-Us (microseconds\n"
+                       "since the Unix epoch) and X-Frame (the camera's frame counter).\n"
+                       "Prints a line containing \"ready\" once every port listens; exit code 2 when a\n"
+                       "port cannot be bound."));
+    const QCommandLineOption help(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
     const QCommandLineOption cameras(QStringLiteral("cameras"),
-                                     QStringLiteral("Number of cameras, on consecutive ports (default 1)."),
-                                     QStringLiteral("N"), QStringLiteral("1"));
+        QStringLiteral("Number of cameras, on consecutive ports (default 1)."), QStringLiteral("N"),
+        QStringLiteral("1"));
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Port of the first camera (default 8080)."),
-                                  QStringLiteral("P"), QStringLiteral("8080"));
+        QStringLiteral("Port of the first camera (default 8080)."), QStringLiteral("P"),
+        QStringLiteral("8080"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 640x480)."),
-                                  QStringLiteral("WxH"), QStringLiteral("640x480"));
+        QStringLiteral("WxH"), QStringLiteral("640x480"));
     const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Pictures per second (default 25)."),
-                                 QStringLiteral("F"), QStringLiteral("25"));
+        QStringLiteral("F"), QStringLiteral("25"));
     const QCommandLineOption quality(QStringLiteral("quality"),
-                                     QStringLiteral("JPEG quality 1..100 (default 80)."),
-                                     QStringLiteral("Q"), QStringLiteral("80"));
-    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name required of clients."),
-                                  QStringLiteral("U"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password required."),
-                                      QStringLiteral("W"));
+        QStringLiteral("JPEG quality 1..100 (default 80)."), QStringLiteral("Q"), QStringLiteral("80"));
+    const QCommandLineOption user(
+        QStringLiteral("user"), QStringLiteral("User name required of clients."), QStringLiteral("U"));
+    const QCommandLineOption password(
+        QStringLiteral("password"), QStringLiteral("Password required."), QStringLiteral("W"));
     const QCommandLineOption auth(QStringLiteral("auth"),
-                                  QStringLiteral("basic, digest (MD5, qop=auth) or none; default basic "
-                                                 "when --user is given, else none."),
-                                  QStringLiteral("basic|digest|none"));
+        QStringLiteral("basic, digest (MD5, qop=auth) or none; default basic "
+                       "when --user is given, else none."),
+        QStringLiteral("basic|digest|none"));
     const QCommandLineOption live(QStringLiteral("live"),
-                                  QStringLiteral("Encode every picture live with the real counter, send "
-                                                 "time and camera number drawn in."));
+        QStringLiteral("Encode every picture live with the real counter, send "
+                       "time and camera number drawn in."));
     const QCommandLineOption precoded(QStringLiteral("precoded"),
-                                      QStringLiteral("Send a cycle of pictures encoded at start (little "
-                                                     "CPU). Default: live when the load is light."));
+        QStringLiteral("Send a cycle of pictures encoded at start (little "
+                       "CPU). Default: live when the load is light."));
     const QCommandLineOption stall(QStringLiteral("stall-after"),
-                                   QStringLiteral("After N pictures keep the connection open but send "
-                                                  "nothing more."),
-                                   QStringLiteral("N"));
+        QStringLiteral("After N pictures keep the connection open but send "
+                       "nothing more."),
+        QStringLiteral("N"));
     const QCommandLineOption drop(QStringLiteral("drop-after"),
-                                  QStringLiteral("Close the connection after N pictures."),
-                                  QStringLiteral("N"));
+        QStringLiteral("Close the connection after N pictures."), QStringLiteral("N"));
     const QCommandLineOption refuse(QStringLiteral("refuse-for"),
-                                    QStringLiteral("Refuse connections for the first S seconds."),
-                                    QStringLiteral("S"));
+        QStringLiteral("Refuse connections for the first S seconds."), QStringLiteral("S"));
     const QCommandLineOption duration(QStringLiteral("duration"),
-                                      QStringLiteral("Exit after S seconds (default 3600)."),
-                                      QStringLiteral("S"), QStringLiteral("3600"));
-    p.addOptions({help, cameras, port, size, fps, quality, user, password, auth, live, precoded, stall, drop,
-                  refuse, duration});
+        QStringLiteral("Exit after S seconds (default 3600)."), QStringLiteral("S"), QStringLiteral("3600"));
+    p.addOptions({ help, cameras, port, size, fps, quality, user, password, auth, live, precoded, stall, drop,
+        refuse, duration });
 
     if (!p.parse(arguments))
         return failure(p.errorText());

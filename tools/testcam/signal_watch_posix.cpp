@@ -10,7 +10,7 @@ namespace testcam {
 
 namespace {
 
-int g_pipe[2] = {-1, -1};
+int g_pipe[2] = { -1, -1 };
 
 void onSignal(int signal)
 {
@@ -35,7 +35,7 @@ bool watchTerminationSignals(std::function<void(int signal)> handler)
         while (::read(g_pipe[0], &byte, 1) == 1)
             handler(byte);
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
