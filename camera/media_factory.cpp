@@ -13,9 +13,9 @@ MediaControlFactory& installedFactory()
     return factory;
 }
 
-media::MediaControl* createRealControl(QWidget* /*parent*/)
+media::MediaControl* createRealControl(QWidget* parent)
 {
-    return nullptr; // replaced by the real control's factory once it is in the tree
+    return media::createMediaControl(parent);
 }
 
 } // namespace
