@@ -136,16 +136,23 @@ INSTANTIATE_TEST_SUITE_P(All, Paths,
         PathCase { "/axis-cgi/jpg/image.cgi", "HTTP/1.0 404 Not Found", "text/html" },
         PathCase { "/axis-cgi/mjpg/video.cgi/x", "HTTP/1.0 404 Not Found", "text/html" }));
 
-TEST(Cameras, EachPortStreamsItsOwnCamera)
+class EachCamera : public testing::TestWithParam<const char*> { };
+
+TEST_P(EachCamera, StreamsOnItsOwnPort)
 {
-    TestcamProcess cam(3, { "--size", "160x120" });
+    TestcamProcess cam(3, { "--size", "160x120", GetParam() });
     ASSERT_TRUE(cam.started());
     for (int i = 0; i < 3; ++i) {
         const StreamResult r = readStream(cam.port(i), "/axis-cgi/mjpg/video.cgi", 2, kTimeoutMs);
         EXPECT_EQ(r.parts.size(), 2) << "camera " << i;
         EXPECT_EQ(r.formatError, QByteArray());
+        for (const auto& part : r.parts)
+            EXPECT_TRUE(decodeJpeg(part.jpeg).ok) << "camera " << i;
     }
 }
+
+// Live, and a precoded cycle per camera (three small cameras are cheap enough).
+INSTANTIATE_TEST_SUITE_P(Modes, EachCamera, testing::Values("--live", "--precoded"));
 
 TEST(Cameras, FourteenClientsOnOneCameraAllPlay)
 {

@@ -20,11 +20,27 @@ std::vector<std::string> liveLines(int camera, int port, long long counter, long
     return { head, count, clockText(epochMicroseconds) };
 }
 
-std::vector<std::string> cycleLines(size_t index, size_t length)
+std::vector<std::string> cycleLines(int camera, int port, size_t index, size_t length)
 {
     char pos[48];
     std::snprintf(pos, sizeof pos, "PICTURE %zu/%zu", index + 1, length);
-    return { "PRECODED", pos };
+    if (camera < 0)
+        return { "PRECODED", pos };
+    char head[64];
+    std::snprintf(head, sizeof head, "CAM %d PORT %d", camera, port);
+    return { head, "PRECODED", pos };
+}
+
+// Two seconds of motion, at least ten pictures so that the picture still
+// visibly changes at low rates.
+size_t cycleLengthFor(double fps)
+{
+    return static_cast<size_t>(std::clamp(std::lround(fps * 2), 10L, 250L));
+}
+
+unsigned workerCount()
+{
+    return std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
 }
 
 } // namespace
@@ -61,18 +77,22 @@ std::unique_ptr<FrameSource> FrameSource::create(const Options& options, QString
     source->m_estimatedLoad = best * options.fps * options.cameras;
     source->m_live = options.mode == EncodeMode::Live
         || (options.mode == EncodeMode::Auto && source->m_estimatedLoad < kLiveLoadLimit);
-    if (!source->m_live && !source->buildCycle(error))
+    if (source->m_live)
+        return source;
+    const double pictures = static_cast<double>(cycleLengthFor(options.fps)) * options.cameras;
+    const bool perCamera = options.cameras > 1 && pictures * source->averageBytes() <= kPerCameraCycleBytes
+        && pictures * best <= kPerCameraCycleSeconds;
+    if (!source->buildCycles(perCamera ? static_cast<size_t>(options.cameras) : 1, error))
         return nullptr;
     return source;
 }
 
-bool FrameSource::buildCycle(QString* error)
+bool FrameSource::buildCycles(size_t cycles, QString* error)
 {
-    // Two seconds of motion, at least ten pictures so that the picture still
-    // visibly changes at low rates.
-    const size_t length = static_cast<size_t>(std::clamp(std::lround(m_options.fps * 2), 10L, 250L));
-    m_cycle.assign(length, QByteArray());
-    const unsigned workers = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
+    const size_t length = cycleLengthFor(m_options.fps);
+    m_cycles.assign(cycles, std::vector<QByteArray>(length));
+    const size_t jobs = cycles * length;
+    const unsigned workers = workerCount();
     std::atomic<size_t> next { 0 };
     std::atomic<bool> failed { false };
     std::vector<std::string> errors(workers);
@@ -81,13 +101,18 @@ bool FrameSource::buildCycle(QString* error)
         threads.emplace_back([&, w] {
             JpegEncoder encoder;
             YuvFrame frame(m_options.width, m_options.height);
-            for (size_t i = next++; i < length && !failed; i = next++) {
-                m_painter.paint(frame, static_cast<long long>(i), cycleLines(i, length));
-                m_cycle[i] = encoder.encode(frame, m_options.quality);
-                if (m_cycle[i].isEmpty()) {
-                    errors[w] = encoder.lastError();
+            for (size_t job = next++; job < jobs && !failed; job = next++) {
+                const size_t cycle = job / length;
+                const size_t i = job % length;
+                const int camera = cycles > 1 ? static_cast<int>(cycle) : -1;
+                m_painter.paint(
+                    frame, static_cast<long long>(i), cycleLines(camera, m_options.port + camera, i, length));
+                QByteArray jpeg = encoder.encode(frame, m_options.quality);
+                if (jpeg.isEmpty()) {
+                    errors[w] = encoder.valid() ? encoder.lastError() : "cannot start the JPEG encoder";
                     failed = true;
                 }
+                m_cycles[cycle][i] = std::move(jpeg);
             }
         });
     }
@@ -102,15 +127,19 @@ bool FrameSource::buildCycle(QString* error)
     }
     m_encodedBytes = 0;
     m_encodedCount = 0;
-    for (const auto& jpeg : m_cycle)
-        account(jpeg);
+    for (const auto& cycle : m_cycles) {
+        for (const auto& jpeg : cycle)
+            account(jpeg);
+    }
     return true;
 }
 
 QByteArray FrameSource::picture(int camera, int port, long long counter, long long epochMicroseconds)
 {
-    if (!m_cycle.empty())
-        return m_cycle[static_cast<size_t>(counter) % m_cycle.size()];
+    if (!m_cycles.empty()) {
+        const auto& cycle = m_cycles[m_cycles.size() > 1 ? static_cast<size_t>(camera) : 0];
+        return cycle[static_cast<size_t>(counter) % cycle.size()];
+    }
     m_painter.paint(m_frame, counter, liveLines(camera, port, counter, epochMicroseconds));
     QByteArray jpeg = m_encoder.encode(m_frame, m_options.quality);
     if (jpeg.isEmpty())

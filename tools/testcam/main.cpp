@@ -97,9 +97,10 @@ int main(int argc, char** argv)
         "veskat-testcam: %d camera%s, %dx%d at %g/s, quality %d, %s, auth %s, average picture %.0f kB\n",
         options.cameras, options.cameras == 1 ? "" : "s", options.width, options.height, options.fps,
         options.quality,
-        source->live()
-            ? "encoded live"
-            : qPrintable(QStringLiteral("precoded cycle of %1 pictures").arg(source->cycleLength())),
+        source->live() ? "encoded live"
+                       : qPrintable(QStringLiteral("precoded cycle of %1 pictures%2")
+                                        .arg(source->cycleLength())
+                                        .arg(source->cyclePerCamera() ? " per camera" : " shared")),
         authName(options.auth), source->averageBytes() / 1000.0);
     std::printf(
         "veskat-testcam: ready on 127.0.0.1:%d-%d\n", options.port, options.port + options.cameras - 1);
