@@ -22,30 +22,30 @@ protected:
 
 TEST_F(RegEdit, AddSetsCameraSizeAsDwordInDecimalOrHex)
 {
-    auto run = runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600"});
+    auto run = runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600" });
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, kDone);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(storedValue(kRoot, "CameraSize0to1500"), dword(600));
 
-    run = runReg({"ADD", kRootArg, "-V", "CameraSize0to1500", "-T", "reg_dword", "-D", "0x5DC", "-F"});
+    run = runReg({ "ADD", kRootArg, "-V", "CameraSize0to1500", "-T", "reg_dword", "-D", "0x5DC", "-F" });
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(storedValue(kRoot, "CameraSize0to1500"), dword(1500));
 }
 
 TEST_F(RegEdit, AddWritesTextByDefaultAndTheDefaultValueWithVe)
 {
-    EXPECT_EQ(runReg({"add", kRootArg + "\\Camera0", "/v", "IPAddress", "/d", "10.0.0.5"}).exitCode, 0);
+    EXPECT_EQ(runReg({ "add", kRootArg + "\\Camera0", "/v", "IPAddress", "/d", "10.0.0.5" }).exitCode, 0);
     EXPECT_EQ(storedValue(kRoot + "\\Camera0", "IPAddress"), text("10.0.0.5"));
-    EXPECT_EQ(runReg({"add", kRootArg, "/ve", "/d", "x"}).exitCode, 0);
+    EXPECT_EQ(runReg({ "add", kRootArg, "/ve", "/d", "x" }).exitCode, 0);
     EXPECT_EQ(storedValue(kRoot, ""), text("x"));
-    EXPECT_EQ(runReg({"add", kRootArg + "\\Camera1", "/v", "Title"}).exitCode, 0);
+    EXPECT_EQ(runReg({ "add", kRootArg + "\\Camera1", "/v", "Title" }).exitCode, 0);
     EXPECT_EQ(storedValue(kRoot + "\\Camera1", "Title"), text("")); // a single NUL, as the viewer writes ""
 }
 
 TEST_F(RegEdit, AddWithoutValueOnlyCreatesTheKey)
 {
-    EXPECT_EQ(runReg({"add", kRootArg + "\\Camera9"}).exitCode, 0);
+    EXPECT_EQ(runReg({ "add", kRootArg + "\\Camera9" }).exitCode, 0);
     EXPECT_TRUE(keyExists(kRoot + "\\Camera9"));
 }
 
@@ -55,11 +55,12 @@ TEST_F(RegEdit, AddRejectsBadDataBeforeTouchingTheStore)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "six"}, "REG_DWORD data must be"},
-        {{"add", kRootArg, "/v", "B", "/t", "REG_BINARY", "/d", "abc"}, "pairs of hex digits"},
-        {{"add", kRootArg, "/v", "x", "/t", "REG_WORD"}, "\"REG_WORD\" is not a type"},
-        {{"add", kRootArg, "/d", "1"}, "need a value"},
-        {{"add", kRootArg, "/v", "a\nb"}, "line break"},
+        { { "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "six" },
+            "REG_DWORD data must be" },
+        { { "add", kRootArg, "/v", "B", "/t", "REG_BINARY", "/d", "abc" }, "pairs of hex digits" },
+        { { "add", kRootArg, "/v", "x", "/t", "REG_WORD" }, "\"REG_WORD\" is not a type" },
+        { { "add", kRootArg, "/d", "1" }, "need a value" },
+        { { "add", kRootArg, "/v", "a\nb" }, "line break" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -75,9 +76,10 @@ TEST_F(RegEdit, AddRejectsBadDataBeforeTouchingTheStore)
 
 TEST_F(RegEdit, AddOverAnExistingValueNeedsConsent)
 {
-    ASSERT_EQ(runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "1"}).exitCode, 0);
-    const std::vector<std::string> overwrite{"add", "hklm\\software\\veskat\\veskat_cameras", "/v",
-                                             "camerasize0to1500", "/t", "REG_DWORD", "/d", "2"};
+    ASSERT_EQ(
+        runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "1" }).exitCode, 0);
+    const std::vector<std::string> overwrite { "add", "hklm\\software\\veskat\\veskat_cameras", "/v",
+        "camerasize0to1500", "/t", "REG_DWORD", "/d", "2" };
 
     // No terminal to ask: refused, unchanged.
     auto run = runReg(overwrite);
@@ -88,14 +90,15 @@ TEST_F(RegEdit, AddOverAnExistingValueNeedsConsent)
 
     // The operator says no: unchanged.
     ScriptedConsole console;
-    console.answers = {false};
+    console.answers = { false };
     EXPECT_EQ(regtool::runCommandLine(overwrite, console), 1);
-    EXPECT_THAT(console.questions, testing::ElementsAre("Value camerasize0to1500 exists, overwrite(Yes/No)? "));
+    EXPECT_THAT(
+        console.questions, testing::ElementsAre("Value camerasize0to1500 exists, overwrite(Yes/No)? "));
     EXPECT_EQ(console.outText(), "The operation was canceled by the user.\n");
     EXPECT_EQ(storedValue(kRoot, "CameraSize0to1500"), dword(1));
 
     // Yes: overwritten.
-    run = runReg(overwrite, {true});
+    run = runReg(overwrite, { true });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(storedValue(kRoot, "CameraSize0to1500"), dword(2));
 
@@ -111,58 +114,59 @@ TEST_F(RegEdit, AddOverAnExistingValueNeedsConsent)
 
 TEST_F(RegEdit, QueryShowsValuesThenSubkeysAsRegDoes)
 {
-    runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600"});
-    runReg({"add", kRootArg + "\\Camera1", "/v", "Title", "/d", "Camera #2"});
-    runReg({"add", kRootArg + "\\Camera0", "/v", "Title", "/d", "Camera #1"});
-    runReg({"add", kRootArg + "\\Camera0", "/v", "M", "/t", "REG_MULTI_SZ", "/d", "a\\0b"});
-    runReg({"add", kRootArg + "\\Camera0", "/ve", "/t", "REG_BINARY", "/d", "00ff"});
+    runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600" });
+    runReg({ "add", kRootArg + "\\Camera1", "/v", "Title", "/d", "Camera #2" });
+    runReg({ "add", kRootArg + "\\Camera0", "/v", "Title", "/d", "Camera #1" });
+    runReg({ "add", kRootArg + "\\Camera0", "/v", "M", "/t", "REG_MULTI_SZ", "/d", "a\\0b" });
+    runReg({ "add", kRootArg + "\\Camera0", "/ve", "/t", "REG_BINARY", "/d", "00ff" });
 
-    auto run = runReg({"query", kRootArg});
+    auto run = runReg({ "query", kRootArg });
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
-                       "    CameraSize0to1500    REG_DWORD    0x258\n"
-                       "\n"
-                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0\n"
-                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1\n");
+    EXPECT_EQ(run.out,
+        "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
+        "    CameraSize0to1500    REG_DWORD    0x258\n"
+        "\n"
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0\n"
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1\n");
 
-    run = runReg({"query", kRootArg, "/s"});
+    run = runReg({ "query", kRootArg, "/s" });
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
-                       "    CameraSize0to1500    REG_DWORD    0x258\n"
-                       "\n"
-                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0\n"
-                       "    (Default)    REG_BINARY    00FF\n"
-                       "    M    REG_MULTI_SZ    a\\0b\n"
-                       "    Title    REG_SZ    Camera #1\n"
-                       "\n"
-                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1\n"
-                       "    Title    REG_SZ    Camera #2\n"
-                       "\n");
+    EXPECT_EQ(run.out,
+        "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
+        "    CameraSize0to1500    REG_DWORD    0x258\n"
+        "\n"
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0\n"
+        "    (Default)    REG_BINARY    00FF\n"
+        "    M    REG_MULTI_SZ    a\\0b\n"
+        "    Title    REG_SZ    Camera #1\n"
+        "\n"
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1\n"
+        "    Title    REG_SZ    Camera #2\n"
+        "\n");
 
-    run = runReg({"query", kRootArg, "/v", "cameraSIZE0to1500"});
+    run = runReg({ "query", kRootArg, "/v", "cameraSIZE0to1500" });
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
-                       "    cameraSIZE0to1500    REG_DWORD    0x258\n\n");
+    EXPECT_EQ(run.out,
+        "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\n"
+        "    cameraSIZE0to1500    REG_DWORD    0x258\n\n");
 
-    run = runReg({"query", kRootArg, "/v", "Title", "/s"});
+    run = runReg({ "query", kRootArg, "/v", "Title", "/s" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("Camera #1"));
     EXPECT_THAT(run.out, HasSubstr("Camera #2"));
     EXPECT_THAT(run.out, testing::EndsWith("End of search: 2 match(es) found.\n"));
 
-    run = runReg({"query", kRootArg, "/ve"});
+    run = runReg({ "query", kRootArg, "/ve" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("    (Default)    REG_SZ    (value not set)\n"));
 }
 
 TEST_F(RegEdit, QueryOfWhatIsMissingFails)
 {
-    runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600"});
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"query", kRootArg + "\\Camera99"},
-             {"query", kRootArg, "/v", "Nope"},
-             {"query", kRootArg, "/v", "Nope", "/s"},
-             {"query", "HKCU\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS"}}) {
+    runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600" });
+    for (const auto& args : std::vector<std::vector<std::string>> { { "query", kRootArg + "\\Camera99" },
+             { "query", kRootArg, "/v", "Nope" }, { "query", kRootArg, "/v", "Nope", "/s" },
+             { "query", "HKCU\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS" } }) {
         SCOPED_TRACE(args.back());
         auto run = runReg(args);
         EXPECT_EQ(run.exitCode, 1);
@@ -172,7 +176,7 @@ TEST_F(RegEdit, QueryOfWhatIsMissingFails)
 
 TEST_F(RegEdit, QueryOfAnEmptyMachineFailsWithoutCreatingTheStore)
 {
-    auto run = runReg({"query", kRootArg});
+    auto run = runReg({ "query", kRootArg });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, kNotFound);
     EXPECT_EQ(run.out, "");
@@ -181,49 +185,49 @@ TEST_F(RegEdit, QueryOfAnEmptyMachineFailsWithoutCreatingTheStore)
 
 TEST_F(RegEdit, DeleteValueKeyOrAllValues)
 {
-    runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600"});
-    runReg({"add", kRootArg, "/v", "Other", "/d", "x"});
-    runReg({"add", kRootArg + "\\Camera0\\Deeper", "/v", "Title", "/d", "x"});
+    runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600" });
+    runReg({ "add", kRootArg, "/v", "Other", "/d", "x" });
+    runReg({ "add", kRootArg + "\\Camera0\\Deeper", "/v", "Title", "/d", "x" });
 
     // Without /f and without a terminal nothing goes.
-    auto run = runReg({"delete", kRootArg, "/v", "Other"});
+    auto run = runReg({ "delete", kRootArg, "/v", "Other" });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("add /f"));
     EXPECT_TRUE(storedValue(kRoot, "Other"));
 
-    run = runReg({"delete", kRootArg, "/v", "Other"}, {true});
+    run = runReg({ "delete", kRootArg, "/v", "Other" }, { true });
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(storedValue(kRoot, "Other"));
     EXPECT_TRUE(storedValue(kRoot, "CameraSize0to1500"));
 
-    run = runReg({"delete", kRootArg, "/v", "Other", "/f"});
+    run = runReg({ "delete", kRootArg, "/v", "Other", "/f" });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, kNotFound);
 
-    run = runReg({"delete", kRootArg, "/va", "/f"});
+    run = runReg({ "delete", kRootArg, "/va", "/f" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(storedValue(kRoot, "CameraSize0to1500"));
     EXPECT_TRUE(storedValue(kRoot + "\\Camera0\\Deeper", "Title")); // subkeys stay
 
-    run = runReg({"delete", kRootArg + "\\Camera0"}, {false});
+    run = runReg({ "delete", kRootArg + "\\Camera0" }, { false });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(keyExists(kRoot + "\\Camera0"));
 
-    run = runReg({"delete", kRootArg + "\\CAMERA0", "/f"});
+    run = runReg({ "delete", kRootArg + "\\CAMERA0", "/f" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(keyExists(kRoot + "\\Camera0"));
     EXPECT_FALSE(keyExists(kRoot + "\\Camera0\\Deeper"));
     EXPECT_TRUE(keyExists(kRoot));
 
-    run = runReg({"delete", kRootArg + "\\Camera0", "/f"});
+    run = runReg({ "delete", kRootArg + "\\Camera0", "/f" });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, kNotFound);
 }
 
 TEST_F(RegEdit, DeleteNeverRemovesARootKey)
 {
-    runReg({"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600"});
-    auto run = runReg({"delete", "HKEY_LOCAL_MACHINE", "/f"});
+    runReg({ "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "600" });
+    auto run = runReg({ "delete", "HKEY_LOCAL_MACHINE", "/f" });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("root key"));
     EXPECT_TRUE(storedValue(kRoot, "CameraSize0to1500"));
@@ -233,9 +237,8 @@ TEST_F(RegEdit, ACorruptStoreIsReportedAndLeftAsItIs)
 {
     const std::vector<std::uint8_t> garbage(4096, 0x5a);
     writeBytes(m_env.registryFile(), garbage);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"query", kRootArg},
-             {"add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "1", "/f"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>> { { "query", kRootArg },
+             { "add", kRootArg, "/v", "CameraSize0to1500", "/t", "REG_DWORD", "/d", "1", "/f" } }) {
         auto run = runReg(args);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_THAT(run.err, StartsWith("ERROR: "));
@@ -246,19 +249,20 @@ TEST_F(RegEdit, ACorruptStoreIsReportedAndLeftAsItIs)
 
 TEST_F(RegEdit, HelpAndSyntaxErrors)
 {
-    auto run = runReg({"/?"});
+    auto run = runReg({ "/?" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("refuses with an error and changes nothing"));
     EXPECT_THAT(run.out, HasSubstr("veskat-reg import FILE"));
 
-    run = runReg({"add", "-h"});
+    run = runReg({ "add", "-h" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("REG_QWORD"));
 
-    run = runReg({"query", kRootArg, "/f"});
+    run = runReg({ "query", kRootArg, "/f" });
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "ERROR: Invalid syntax: the switch /f is not valid for query.\n"
-                       "Type \"veskat-reg query /?\" for usage.\n");
+    EXPECT_EQ(run.err,
+        "ERROR: Invalid syntax: the switch /f is not valid for query.\n"
+        "Type \"veskat-reg query /?\" for usage.\n");
 }
 
 } // namespace

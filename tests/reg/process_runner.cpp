@@ -39,7 +39,7 @@ std::string slurp(const fs::path& path)
 
 pid_t spawn(const fs::path& program, const std::vector<std::string>& args, SpawnActions& actions)
 {
-    std::vector<std::string> argvStrings{program.string()};
+    std::vector<std::string> argvStrings { program.string() };
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : argvStrings)
@@ -53,8 +53,7 @@ pid_t spawn(const fs::path& program, const std::vector<std::string>& args, Spawn
 }
 
 // Waits for the child; `pump` is called while waiting (to drain a terminal).
-template <typename Pump>
-int waitFor(pid_t pid, Pump pump)
+template <typename Pump> int waitFor(pid_t pid, Pump pump)
 {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     for (;;) {
@@ -82,8 +81,10 @@ ProcessResult runProgram(const fs::path& program, const std::vector<std::string>
     const auto errPath = dir / "err";
     SpawnActions actions;
     posix_spawn_file_actions_addopen(&actions.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions.actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions.actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions.actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions.actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const pid_t pid = spawn(program, args, actions);
     ProcessResult result;
     result.exitCode = waitFor(pid, [](auto pause) { std::this_thread::sleep_for(pause); });
@@ -94,8 +95,8 @@ ProcessResult runProgram(const fs::path& program, const std::vector<std::string>
     return result;
 }
 
-ProcessResult runOnTerminal(const fs::path& program, const std::vector<std::string>& args,
-                            const std::string& terminalInput)
+ProcessResult runOnTerminal(
+    const fs::path& program, const std::vector<std::string>& args, const std::string& terminalInput)
 {
     int master = -1;
     int slave = -1;
@@ -106,19 +107,21 @@ ProcessResult runOnTerminal(const fs::path& program, const std::vector<std::stri
     SpawnActions actions;
     posix_spawn_file_actions_adddup2(&actions.actions, slave, 0);
     posix_spawn_file_actions_adddup2(&actions.actions, slave, 1);
-    posix_spawn_file_actions_addopen(&actions.actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions.actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addclose(&actions.actions, master);
     posix_spawn_file_actions_addclose(&actions.actions, slave);
 
     // Typed ahead: the terminal keeps the lines until the program reads them.
-    if (write(master, terminalInput.data(), terminalInput.size()) != static_cast<ssize_t>(terminalInput.size()))
+    if (write(master, terminalInput.data(), terminalInput.size())
+        != static_cast<ssize_t>(terminalInput.size()))
         throw std::runtime_error("cannot type into the terminal");
     const pid_t pid = spawn(program, args, actions);
     close(slave);
 
     ProcessResult result;
     const auto drain = [&](auto pause) {
-        pollfd p{master, POLLIN, 0};
+        pollfd p { master, POLLIN, 0 };
         while (poll(&p, 1, static_cast<int>(pause.count())) > 0 && (p.revents & POLLIN)) {
             char buf[4096];
             const auto n = read(master, buf, sizeof buf);

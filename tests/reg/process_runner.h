@@ -10,13 +10,13 @@
 namespace regtest {
 
 struct ProcessResult {
-    int exitCode = -1;  // -1 when it did not end normally (killed after the deadline)
-    std::string out;    // standard output (with a terminal: everything the terminal showed)
+    int exitCode = -1; // -1 when it did not end normally (killed after the deadline)
+    std::string out; // standard output (with a terminal: everything the terminal showed)
     std::string err;
 };
 
 ProcessResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
 ProcessResult runOnTerminal(const std::filesystem::path& program, const std::vector<std::string>& args,
-                            const std::string& terminalInput);
+    const std::string& terminalInput);
 
 } // namespace regtest

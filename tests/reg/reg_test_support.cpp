@@ -37,7 +37,7 @@ void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 
 std::vector<std::uint8_t> windowsRegFile(const std::vector<std::string>& lines)
 {
-    std::vector<std::uint8_t> bytes{0xFF, 0xFE};
+    std::vector<std::uint8_t> bytes { 0xFF, 0xFE };
     const auto unit = [&](unsigned u) {
         bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(u >> 8));

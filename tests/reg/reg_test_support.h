@@ -76,7 +76,8 @@ inline std::optional<Stored> storedValue(const std::string& subKey, const std::s
     std::optional<Stored> result;
     if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS)
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size)
+            == ERROR_SUCCESS)
             result = value;
     }
     RegCloseKey(key);
@@ -94,14 +95,14 @@ inline bool keyExists(const std::string& subKey)
 
 inline Stored dword(std::uint32_t v)
 {
-    return Stored{REG_DWORD,
-                  {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-                   static_cast<std::uint8_t>(v >> 24)}};
+    return Stored { REG_DWORD,
+        { static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 24) } };
 }
 
 inline Stored text(std::string_view s, DWORD type = REG_SZ)
 {
-    Stored value{type, std::vector<std::uint8_t>(s.begin(), s.end())};
+    Stored value { type, std::vector<std::uint8_t>(s.begin(), s.end()) };
     value.bytes.push_back(0);
     return value;
 }

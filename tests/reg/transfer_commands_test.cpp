@@ -22,12 +22,12 @@ const std::string kRootArg = "HKLM\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS";
 void setValue(const std::string& subKey, const std::string& name, const Stored& value)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(
+                  HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, value.type, value.bytes.data(),
-                             static_cast<DWORD>(value.bytes.size())),
-              ERROR_SUCCESS);
+                  static_cast<DWORD>(value.bytes.size())),
+        ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
@@ -40,7 +40,10 @@ void seedStore()
         setValue(key, "IPAddress", text("192.168.1." + std::to_string(10 + i)));
         setValue(key, "Username", text("root"));
         setValue(key, "Password", text("p\"w\\d"));
-        setValue(key, "Title", text(i == 3 ? "Kamera S\xC3\xBC" "d \xE2\x82\xAC" : "Camera #" + std::to_string(i + 1)));
+        setValue(key, "Title",
+            text(i == 3 ? "Kamera S\xC3\xBC"
+                          "d \xE2\x82\xAC"
+                        : "Camera #" + std::to_string(i + 1)));
         setValue(key, "Left", dword(1000));
         setValue(key, "Top", dword(static_cast<std::uint32_t>(500 + 250 * i)));
         setValue(key, "ShowMe", dword(i % 3 == 0 ? 0 : 1));
@@ -49,18 +52,18 @@ void seedStore()
     const auto extra = kRoot + "\\Extra";
     setValue(extra, "", text("default"));
     setValue(extra, "Expand", text("%HOME%\\x", REG_EXPAND_SZ));
-    setValue(extra, "Multi", Stored{REG_MULTI_SZ, {'a', 0, 'b', 'c', 0, 0}});
-    setValue(extra, "Qword", Stored{REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}});
-    Stored big{REG_BINARY, {}};
+    setValue(extra, "Multi", Stored { REG_MULTI_SZ, { 'a', 0, 'b', 'c', 0, 0 } });
+    setValue(extra, "Qword", Stored { REG_QWORD, { 1, 2, 3, 4, 5, 6, 7, 8 } });
+    Stored big { REG_BINARY, {} };
     for (int i = 0; i < 300; ++i)
         big.bytes.push_back(static_cast<std::uint8_t>(i));
     setValue(extra, "Big", big);
-    setValue(extra, "Empty", Stored{REG_BINARY, {}});
+    setValue(extra, "Empty", Stored { REG_BINARY, {} });
     setValue(extra, "Line\"break", text("a\r\nb"));
-    setValue(extra, "Odd", Stored{0x1234, {9}});
+    setValue(extra, "Odd", Stored { 0x1234, { 9 } });
     HKEY empty = nullptr;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kRoot + "\\Extra\\Empty key").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &empty, nullptr);
+        nullptr, &empty, nullptr);
     RegCloseKey(empty);
 }
 
@@ -71,7 +74,7 @@ protected:
     std::vector<std::uint8_t> exportBytes(const std::string& key = "HKLM\\SOFTWARE\\VESKAT")
     {
         const auto path = file("snapshot.reg");
-        auto run = runReg({"export", key, path.string(), "/y"});
+        auto run = runReg({ "export", key, path.string(), "/y" });
         EXPECT_EQ(run.exitCode, 0) << run.err;
         return readBytes(path);
     }
@@ -84,19 +87,21 @@ protected:
 TEST_F(RegTransfer, ExportImportExportGivesTheSameFile)
 {
     seedStore();
-    auto run = runReg({"export", "hklm\\software\\veskat", file("first.reg").string()});
+    auto run = runReg({ "export", "hklm\\software\\veskat", file("first.reg").string() });
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "The operation completed successfully.\n");
 
     m_env.reset(); // first the old one puts the environment back
     m_env = std::make_unique<veskat_test::TempEnvironment>(); // a new, empty store
     ASSERT_FALSE(keyExists(kRoot));
-    run = runReg({"import", file("first.reg").string()});
+    run = runReg({ "import", file("first.reg").string() });
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(storedValue(kRoot + "\\Camera3", "Title"), text("Kamera S\xC3\xBC" "d \xE2\x82\xAC"));
+    EXPECT_EQ(storedValue(kRoot + "\\Camera3", "Title"),
+        text("Kamera S\xC3\xBC"
+             "d \xE2\x82\xAC"));
     EXPECT_TRUE(keyExists(kRoot + "\\Extra\\Empty key"));
 
-    run = runReg({"export", "HKLM\\SOFTWARE\\VESKAT", file("second.reg").string()});
+    run = runReg({ "export", "HKLM\\SOFTWARE\\VESKAT", file("second.reg").string() });
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(readBytes(file("second.reg")), readBytes(file("first.reg")));
 }
@@ -117,25 +122,26 @@ TEST_F(RegTransfer, ExportWritesRegeditsFormatAndOrder)
     std::vector<std::string> keys;
     for (const auto& section : reg.sections)
         keys.push_back(section.key.fullName());
-    const std::string base = "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS"; // as stored, not as typed
-    EXPECT_THAT(keys, testing::ElementsAre(base, base + "\\Camera0", base + "\\Camera1", base + "\\Camera10",
-                                           base + "\\Camera11", base + "\\Camera12", base + "\\Camera13",
-                                           base + "\\Camera2", base + "\\Camera3", base + "\\Camera4",
-                                           base + "\\Camera5", base + "\\Camera6", base + "\\Camera7",
-                                           base + "\\Camera8", base + "\\Camera9", base + "\\Extra",
-                                           base + "\\Extra\\Empty key"));
+    const std::string base
+        = "HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS"; // as stored, not as typed
+    EXPECT_THAT(keys,
+        testing::ElementsAre(base, base + "\\Camera0", base + "\\Camera1", base + "\\Camera10",
+            base + "\\Camera11", base + "\\Camera12", base + "\\Camera13", base + "\\Camera2",
+            base + "\\Camera3", base + "\\Camera4", base + "\\Camera5", base + "\\Camera6",
+            base + "\\Camera7", base + "\\Camera8", base + "\\Camera9", base + "\\Extra",
+            base + "\\Extra\\Empty key"));
     std::vector<std::string> names;
     for (const auto& value : reg.sections[1].values)
         names.push_back(value.name);
-    EXPECT_THAT(names, testing::ElementsAre("Debug", "IPAddress", "Left", "Password", "ShowMe", "Title", "Top",
-                                            "Username"));
+    EXPECT_THAT(names,
+        testing::ElementsAre("Debug", "IPAddress", "Left", "Password", "ShowMe", "Title", "Top", "Username"));
     EXPECT_EQ(reg.sections[15].values.front().name, ""); // (Default) first
 }
 
 TEST_F(RegTransfer, ExportOfAMissingKeyFailsAndWritesNoFile)
 {
     seedStore();
-    auto run = runReg({"export", kRootArg + "\\Camera99", file("x.reg").string()});
+    auto run = runReg({ "export", kRootArg + "\\Camera99", file("x.reg").string() });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "ERROR: The system was unable to find the specified registry key or value.\n");
     EXPECT_FALSE(fs::exists(file("x.reg")));
@@ -144,21 +150,21 @@ TEST_F(RegTransfer, ExportOfAMissingKeyFailsAndWritesNoFile)
 TEST_F(RegTransfer, ExportOverAnExistingFileNeedsConsent)
 {
     seedStore();
-    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    const std::vector<std::uint8_t> old { 'o', 'l', 'd' };
     writeBytes(file("x.reg"), old);
-    auto run = runReg({"export", kRootArg, file("x.reg").string()});
+    auto run = runReg({ "export", kRootArg, file("x.reg").string() });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("add /y"));
     EXPECT_EQ(readBytes(file("x.reg")), old);
 
-    run = runReg({"export", kRootArg, file("x.reg").string()}, {true});
+    run = runReg({ "export", kRootArg, file("x.reg").string() }, { true });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(readBytes(file("x.reg")), old);
 }
 
 TEST_F(RegTransfer, ImportsAFileSavedByWindowsRegistryEditor)
 {
-    std::vector<std::string> lines{
+    std::vector<std::string> lines {
         "Windows Registry Editor Version 5.00",
         "",
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT]",
@@ -173,7 +179,8 @@ TEST_F(RegTransfer, ImportsAFileSavedByWindowsRegistryEditor)
         lines.push_back("\"IPAddress\"=\"10.1.1." + n + "\"");
         lines.push_back("\"Username\"=\"root\"");
         lines.push_back("\"Password\"=\"vmzt\"");
-        lines.push_back(i == 0 ? "\"Title\"=\"Einfahrt S<U+00FC>d <U+20AC>\"" : "\"Title\"=\"Camera #" + std::to_string(i + 1) + "\"");
+        lines.push_back(i == 0 ? "\"Title\"=\"Einfahrt S<U+00FC>d <U+20AC>\""
+                               : "\"Title\"=\"Camera #" + std::to_string(i + 1) + "\"");
         lines.push_back("\"Left\"=dword:000003e8");
         char top[40];
         std::snprintf(top, sizeof top, "\"Top\"=dword:%08x", 500 + 250 * i);
@@ -182,33 +189,37 @@ TEST_F(RegTransfer, ImportsAFileSavedByWindowsRegistryEditor)
         lines.push_back("\"Debug\"=dword:00000001");
         lines.push_back("");
     }
-    lines.insert(lines.end(), {
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Notes]",
-        "@=\"C:\\\\Program Files\\\\Veskat\"",
-        "\"Expand\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00",
-        "\"Multi\"=hex(7):6f,00,6e,00,65,00,00,00,74,00,77,00,6f,00,00,00,00,00",
-        "\"Wide\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\",
-        "  17,18,19,1a,1b,1c,1d,1e,1f",
-        "\"Q\"=hex(b):00,00,00,00,01,00,00,00",
-        "",
-    });
+    lines.insert(lines.end(),
+        {
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Notes]",
+            "@=\"C:\\\\Program Files\\\\Veskat\"",
+            "\"Expand\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00",
+            "\"Multi\"=hex(7):6f,00,6e,00,65,00,00,00,74,00,77,00,6f,00,00,00,00,00",
+            "\"Wide\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\",
+            "  17,18,19,1a,1b,1c,1d,1e,1f",
+            "\"Q\"=hex(b):00,00,00,00,01,00,00,00",
+            "",
+        });
     writeBytes(file("windows.reg"), windowsRegFile(lines));
 
-    auto run = runReg({"import", file("windows.reg").string()});
+    auto run = runReg({ "import", file("windows.reg").string() });
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "The operation completed successfully.\n");
 
     EXPECT_EQ(storedValue(kRoot, "CameraSize0to1500"), dword(600));
-    EXPECT_EQ(storedValue(kRoot + "\\Camera0", "Title"), text("Einfahrt S\xC3\xBC" "d \xE2\x82\xAC"));
+    EXPECT_EQ(storedValue(kRoot + "\\Camera0", "Title"),
+        text("Einfahrt S\xC3\xBC"
+             "d \xE2\x82\xAC"));
     EXPECT_EQ(storedValue(kRoot + "\\Camera13", "IPAddress"), text("10.1.1.13"));
     EXPECT_EQ(storedValue(kRoot + "\\Camera13", "Top"), dword(500 + 250 * 13));
     EXPECT_EQ(storedValue(kRoot + "\\Camera5", "Password"), text("vmzt"));
     EXPECT_EQ(storedValue(kRoot + "\\Camera5", "Debug"), dword(1));
     EXPECT_EQ(storedValue(kRoot + "\\Notes", ""), text("C:\\Program Files\\Veskat"));
     EXPECT_EQ(storedValue(kRoot + "\\Notes", "Expand"), text("%PATH%", REG_EXPAND_SZ));
-    EXPECT_EQ(storedValue(kRoot + "\\Notes", "Multi"), (Stored{REG_MULTI_SZ, {'o', 'n', 'e', 0, 't', 'w', 'o', 0, 0}}));
+    EXPECT_EQ(storedValue(kRoot + "\\Notes", "Multi"),
+        (Stored { REG_MULTI_SZ, { 'o', 'n', 'e', 0, 't', 'w', 'o', 0, 0 } }));
     EXPECT_EQ(storedValue(kRoot + "\\Notes", "Wide")->bytes.size(), 32u);
-    EXPECT_EQ(storedValue(kRoot + "\\Notes", "Q"), (Stored{REG_QWORD, {0, 0, 0, 0, 1, 0, 0, 0}}));
+    EXPECT_EQ(storedValue(kRoot + "\\Notes", "Q"), (Stored { REG_QWORD, { 0, 0, 0, 0, 1, 0, 0, 0 } }));
 }
 
 TEST_F(RegTransfer, ImportAppliesDeletionsAndRegedit4Files)
@@ -223,7 +234,7 @@ TEST_F(RegTransfer, ImportAppliesDeletionsAndRegedit4Files)
                               "\"IPAddress\"=\"cam2.local\"\r\n"
                               "\"Expand\"=hex(2):25,41,25,00\r\n";
     writeBytes(file("four.reg"), std::vector<std::uint8_t>(file4.begin(), file4.end()));
-    auto run = runReg({"import", file("four.reg").string()});
+    auto run = runReg({ "import", file("four.reg").string() });
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(keyExists(kRoot + "\\Extra"));
     EXPECT_FALSE(storedValue(kRoot + "\\Camera2", "Title"));
@@ -241,32 +252,32 @@ TEST_F(RegTransfer, AFileWithAFaultChangesNothing)
         std::vector<std::uint8_t> bytes;
         std::string where;
     } cases[] = {
-        {"bad dword on the last line",
-         windowsRegFile({"Windows Registry Editor Version 5.00", "",
-                         "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1]",
-                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS]", "\"CameraSize0to1500\"=dword:0",
-                         "\"New\"=\"x\"", "\"Broken\"=dword:zz"}),
-         "line 7: dword: must be followed by 1 to 8 hex digits"},
-        {"bad hex byte on a continued line",
-         windowsRegFile({"Windows Registry Editor Version 5.00", "",
-                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0]", "\"Title\"=\"changed\"",
-                         "\"B\"=hex:01,02,\\", "  03,g4"}),
-         "line 6: \"g4\" is not a hex byte"},
-        {"not a registry file", windowsRegFile({"hello", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT]"}),
-         "line 1: the file does not start with"},
-        {"cut off in the middle of a character",
-         [] {
-             auto b = windowsRegFile({"Windows Registry Editor Version 5.00", "",
-                                      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT]", "\"x\"=\"y\""});
-             b.pop_back();
-             return b;
-         }(),
-         "line 4: the line is not valid UTF-16LE"},
+        { "bad dword on the last line",
+            windowsRegFile({ "Windows Registry Editor Version 5.00", "",
+                "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera1]",
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS]", "\"CameraSize0to1500\"=dword:0",
+                "\"New\"=\"x\"", "\"Broken\"=dword:zz" }),
+            "line 7: dword: must be followed by 1 to 8 hex digits" },
+        { "bad hex byte on a continued line",
+            windowsRegFile({ "Windows Registry Editor Version 5.00", "",
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS\\Camera0]", "\"Title\"=\"changed\"",
+                "\"B\"=hex:01,02,\\", "  03,g4" }),
+            "line 6: \"g4\" is not a hex byte" },
+        { "not a registry file", windowsRegFile({ "hello", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT]" }),
+            "line 1: the file does not start with" },
+        { "cut off in the middle of a character",
+            [] {
+                auto b = windowsRegFile({ "Windows Registry Editor Version 5.00", "",
+                    "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT]", "\"x\"=\"y\"" });
+                b.pop_back();
+                return b;
+            }(),
+            "line 4: the line is not valid UTF-16LE" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         writeBytes(file("bad.reg"), c.bytes);
-        auto run = runReg({"import", file("bad.reg").string()});
+        auto run = runReg({ "import", file("bad.reg").string() });
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_THAT(run.err, StartsWith("ERROR: " + file("bad.reg").string() + ", " + c.where));
@@ -279,10 +290,11 @@ TEST_F(RegTransfer, ImportIntoACorruptStoreFailsAndLeavesItAsItIs)
 {
     const std::vector<std::uint8_t> garbage(8192, 0x17);
     writeBytes(m_env->registryFile(), garbage);
-    writeBytes(file("ok.reg"), windowsRegFile({"Windows Registry Editor Version 5.00", "",
-                                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS]",
-                                               "\"CameraSize0to1500\"=dword:00000258"}));
-    auto run = runReg({"import", file("ok.reg").string()});
+    writeBytes(file("ok.reg"),
+        windowsRegFile({ "Windows Registry Editor Version 5.00", "",
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VESKAT\\VESKAT_CAMERAS]",
+            "\"CameraSize0to1500\"=dword:00000258" }));
+    auto run = runReg({ "import", file("ok.reg").string() });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr(m_env->registryFile().string()));
     EXPECT_THAT(run.err, HasSubstr("Nothing was imported."));
@@ -291,7 +303,7 @@ TEST_F(RegTransfer, ImportIntoACorruptStoreFailsAndLeavesItAsItIs)
 
 TEST_F(RegTransfer, ImportOfAMissingFileSaysSo)
 {
-    auto run = runReg({"import", file("absent.reg").string()});
+    auto run = runReg({ "import", file("absent.reg").string() });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, StartsWith("ERROR: Cannot read " + file("absent.reg").string() + ": "));
     EXPECT_FALSE(fs::exists(m_env->registryFile()));

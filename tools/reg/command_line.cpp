@@ -9,20 +9,20 @@ namespace {
 struct OperationSpec {
     Operation operation;
     std::string_view name;
-    int positionals;                          // KEY, or KEY FILE, or FILE
-    std::vector<std::string_view> switches;   // without the leading '/'
+    int positionals; // KEY, or KEY FILE, or FILE
+    std::vector<std::string_view> switches; // without the leading '/'
 };
 
-const std::array<OperationSpec, 5> kOperations = {{
-    {Operation::Query, "query", 1, {"v", "ve", "s"}},
-    {Operation::Add, "add", 1, {"v", "ve", "t", "d", "s", "f"}},
-    {Operation::Delete, "delete", 1, {"v", "ve", "va", "f"}},
-    {Operation::Export, "export", 2, {"y"}},
-    {Operation::Import, "import", 1, {}},
-}};
+const std::array<OperationSpec, 5> kOperations = { {
+    { Operation::Query, "query", 1, { "v", "ve", "s" } },
+    { Operation::Add, "add", 1, { "v", "ve", "t", "d", "s", "f" } },
+    { Operation::Delete, "delete", 1, { "v", "ve", "va", "f" } },
+    { Operation::Export, "export", 2, { "y" } },
+    { Operation::Import, "import", 1, {} },
+} };
 
 // Every switch any operation knows, to tell "not for this operation" from a path.
-constexpr std::string_view kAllSwitches[] = {"v", "ve", "va", "s", "t", "d", "f", "y"};
+constexpr std::string_view kAllSwitches[] = { "v", "ve", "va", "s", "t", "d", "f", "y" };
 
 // Switches that take the next argument as their value.
 bool takesArgument(Operation operation, std::string_view name)
@@ -34,7 +34,7 @@ std::string lowered(std::string_view s)
 {
     std::string out(s);
     std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
 }
 
@@ -59,7 +59,7 @@ std::string switchName(std::string_view arg)
 
 SyntaxError syntax(Operation operation, std::string message)
 {
-    return SyntaxError{std::move(message), operation};
+    return SyntaxError { std::move(message), operation };
 }
 
 } // namespace
@@ -76,19 +76,20 @@ std::string operationName(Operation operation)
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
 {
     if (args.empty())
-        return SyntaxError{"no operation was given", std::nullopt};
+        return SyntaxError { "no operation was given", std::nullopt };
     if (isHelp(args[0]))
-        return HelpRequest{};
+        return HelpRequest {};
 
     const auto verb = lowered(args[0]);
-    const auto spec = std::find_if(kOperations.begin(), kOperations.end(),
-                                   [&](const OperationSpec& s) { return s.name == verb; });
+    const auto spec = std::find_if(
+        kOperations.begin(), kOperations.end(), [&](const OperationSpec& s) { return s.name == verb; });
     if (spec == kOperations.end())
-        return SyntaxError{"\"" + args[0] + "\" is not an operation; use query, add, delete, export or import",
-                           std::nullopt};
+        return SyntaxError {
+            "\"" + args[0] + "\" is not an operation; use query, add, delete, export or import", std::nullopt
+        };
     const Operation op = spec->operation;
     if (std::any_of(args.begin() + 1, args.end(), [](const std::string& a) { return isHelp(a); }))
-        return HelpRequest{op};
+        return HelpRequest { op };
 
     Command command;
     command.operation = op;

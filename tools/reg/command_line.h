@@ -15,15 +15,15 @@ enum class Operation { Query, Add, Delete, Export, Import };
 
 struct Command {
     Operation operation = Operation::Query;
-    regfile::KeyPath key;                     // query, add, delete, export
-    std::optional<std::string> valueName;     // /v NAME, or "" for /ve
-    bool allValues = false;                   // delete /va
-    bool recursive = false;                   // query /s
-    std::optional<std::string> typeText;      // add /t
-    std::optional<std::string> data;          // add /d
-    std::optional<std::string> separator;     // add /s
-    bool force = false;                       // add/delete /f, export /y
-    std::string file;                         // export, import
+    regfile::KeyPath key; // query, add, delete, export
+    std::optional<std::string> valueName; // /v NAME, or "" for /ve
+    bool allValues = false; // delete /va
+    bool recursive = false; // query /s
+    std::optional<std::string> typeText; // add /t
+    std::optional<std::string> data; // add /d
+    std::optional<std::string> separator; // add /s
+    bool force = false; // add/delete /f, export /y
+    std::string file; // export, import
 };
 
 // Asks for the usage text: of one operation, or of the program when nullopt.

@@ -40,15 +40,16 @@ inline Consent askConsent(Console& console, bool force, const std::string& quest
 // The exit for a consent that was not given. `situation` (may be empty) says
 // what was found, `action` what would have been done.
 inline int consentNotGiven(Console& console, Consent consent, const std::string& situation,
-                           const std::string& action, const std::string& forceSwitch)
+    const std::string& action, const std::string& forceSwitch)
 {
     if (consent == Consent::Refused) {
         console.out() << "The operation was canceled by the user.\n";
         return kExitFailure;
     }
-    return fail(console, situation + (situation.empty() ? "" : " ")
-                    + "Standard input is not a terminal, so veskat-reg cannot ask whether to " + action + "; add "
-                    + forceSwitch + " to do so without asking. Nothing was changed.");
+    return fail(console,
+        situation + (situation.empty() ? "" : " ")
+            + "Standard input is not a terminal, so veskat-reg cannot ask whether to " + action + "; add "
+            + forceSwitch + " to do so without asking. Nothing was changed.");
 }
 
 } // namespace regtool

@@ -25,22 +25,25 @@ int runAdd(const Command& command, Console& console)
 {
     // Everything about the data is checked before the store is touched.
     if (hasLineBreak(command.key.subKey))
-        return fail(console, "A key name cannot contain a line break (it could not be exported to a .reg file)");
+        return fail(
+            console, "A key name cannot contain a line break (it could not be exported to a .reg file)");
     if (!command.valueName && (command.typeText || command.data || command.separator))
         return fail(console, "The switches /t, /d and /s need a value: give /v NAME or /ve");
     std::uint32_t valueType = regfile::type::Sz;
     if (command.typeText) {
         const auto parsed = parseTypeName(*command.typeText);
         if (!parsed)
-            return fail(console, "\"" + *command.typeText
-                                     + "\" is not a type veskat-reg can add; use REG_SZ, REG_EXPAND_SZ,"
-                                       " REG_MULTI_SZ, REG_DWORD, REG_QWORD, REG_BINARY or REG_NONE");
+            return fail(console,
+                "\"" + *command.typeText
+                    + "\" is not a type veskat-reg can add; use REG_SZ, REG_EXPAND_SZ,"
+                      " REG_MULTI_SZ, REG_DWORD, REG_QWORD, REG_BINARY or REG_NONE");
         valueType = *parsed;
     }
-    regfile::ValueData value{valueType, {}};
+    regfile::ValueData value { valueType, {} };
     if (command.valueName) {
         if (hasLineBreak(*command.valueName))
-            return fail(console, "A value name cannot contain a line break (it could not be exported to a .reg file)");
+            return fail(console,
+                "A value name cannot contain a line break (it could not be exported to a .reg file)");
         auto data = dataFromText(valueType, command.data, command.separator);
         if (const auto* error = std::get_if<DataError>(&data))
             return fail(console, error->message);
@@ -53,12 +56,12 @@ int runAdd(const Command& command, Console& console)
         if (openKey(command.key, KEY_READ, existing) == ERROR_SUCCESS
             && readValue(existing.get(), *command.valueName, old) == ERROR_SUCCESS) {
             const auto consent = askConsent(console, command.force,
-                                            "Value " + displayName(*command.valueName) + " exists, overwrite(Yes/No)? ");
+                "Value " + displayName(*command.valueName) + " exists, overwrite(Yes/No)? ");
             if (consent != Consent::Given)
                 return consentNotGiven(console, consent,
-                                       "The value " + quotedName(*command.valueName) + " already exists in "
-                                           + command.key.fullName() + ".",
-                                       "overwrite it", "/f");
+                    "The value " + quotedName(*command.valueName) + " already exists in "
+                        + command.key.fullName() + ".",
+                    "overwrite it", "/f");
         }
     }
 
@@ -74,8 +77,9 @@ int runAdd(const Command& command, Console& console)
     if (status != ERROR_SUCCESS)
         return fail(console, errorText(status));
     if (!committed)
-        return fail(console, "The change could not be saved in the registry store "
-                                 + registry_store::storePath().string() + ". Nothing was changed.");
+        return fail(console,
+            "The change could not be saved in the registry store " + registry_store::storePath().string()
+                + ". Nothing was changed.");
     return succeed(console);
 }
 
@@ -125,8 +129,9 @@ int runDelete(const Command& command, Console& console)
     if (status != ERROR_SUCCESS)
         return fail(console, errorText(status));
     if (!committed)
-        return fail(console, "The change could not be saved in the registry store "
-                                 + registry_store::storePath().string() + ". Nothing was changed.");
+        return fail(console,
+            "The change could not be saved in the registry store " + registry_store::storePath().string()
+                + ". Nothing was changed.");
     return succeed(console);
 }
 

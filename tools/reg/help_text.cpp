@@ -3,7 +3,8 @@
 namespace regtool {
 namespace {
 
-constexpr const char* kGeneral = R"(veskat-reg: edits the settings store of veskat-cameras, like Windows' reg command.
+constexpr const char* kGeneral
+    = R"(veskat-reg: edits the settings store of veskat-cameras, like Windows' reg command.
 
   veskat-reg query  KEY [/v NAME | /ve] [/s]
   veskat-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]

@@ -17,14 +17,14 @@ struct RootSpelling {
 };
 
 constexpr RootSpelling kRoots[] = {
-    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine, false},
-    {"HKEY_CURRENT_USER", RootKey::CurrentUser, false},
-    {"HKLM", RootKey::LocalMachine, true},
-    {"HKCU", RootKey::CurrentUser, true},
+    { "HKEY_LOCAL_MACHINE", RootKey::LocalMachine, false },
+    { "HKEY_CURRENT_USER", RootKey::CurrentUser, false },
+    { "HKLM", RootKey::LocalMachine, true },
+    { "HKCU", RootKey::CurrentUser, true },
 };
 
-constexpr std::string_view kOtherRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_CURRENT_CONFIG",
-                                            "HKCR", "HKU", "HKCC"};
+constexpr std::string_view kOtherRoots[]
+    = { "HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_CURRENT_CONFIG", "HKCR", "HKU", "HKCC" };
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -79,7 +79,7 @@ std::optional<KeyPath> parseKeyPath(std::string_view text, bool allowShortRoots,
 {
     const auto slash = text.find('\\');
     const std::string_view head = text.substr(0, slash);
-    std::string_view rest = slash == std::string_view::npos ? std::string_view{} : text.substr(slash + 1);
+    std::string_view rest = slash == std::string_view::npos ? std::string_view {} : text.substr(slash + 1);
 
     const RootSpelling* found = nullptr;
     for (const auto& spelling : kRoots) {
@@ -116,7 +116,7 @@ std::optional<KeyPath> parseKeyPath(std::string_view text, bool allowShortRoots,
         error = "the key name \"" + std::string(text) + "\" has an empty part between backslashes";
         return std::nullopt;
     }
-    return KeyPath{found->root, std::string(rest)};
+    return KeyPath { found->root, std::string(rest) };
 }
 
 } // namespace regfile

@@ -11,8 +11,8 @@ using regfile::KeyPath;
 
 void printValue(Console& console, const std::string& name, const regfile::ValueData& data)
 {
-    console.out() << "    " << displayName(name) << "    " << typeName(data.type) << "    " << displayData(data)
-                  << '\n';
+    console.out() << "    " << displayName(name) << "    " << typeName(data.type) << "    "
+                  << displayData(data) << '\n';
 }
 
 // KEY, its values and a blank line; then (without /s) the subkeys' full names.
@@ -92,8 +92,10 @@ int runQuery(const Command& command, Console& console)
     if (!command.recursive) {
         regfile::ValueData data;
         const LONG status = readValue(key.get(), name, data);
-        if (status == ERROR_FILE_NOT_FOUND && name.empty()) { // reg shows an unset default rather than failing
-            console.out() << '\n' << command.key.fullName() << "\n    (Default)    REG_SZ    (value not set)\n\n";
+        if (status == ERROR_FILE_NOT_FOUND
+            && name.empty()) { // reg shows an unset default rather than failing
+            console.out() << '\n'
+                          << command.key.fullName() << "\n    (Default)    REG_SZ    (value not set)\n\n";
             return kExitSuccess;
         }
         if (status != ERROR_SUCCESS)

@@ -34,15 +34,15 @@ struct ValueData {
 };
 
 struct ValueEntry {
-    std::string name;               // empty = the key's default value ("@" in the file)
-    std::optional<ValueData> data;  // nullopt = delete the value ("name"=-)
-    int line = 0;                   // where it starts in the file (0 when not read from a file)
+    std::string name; // empty = the key's default value ("@" in the file)
+    std::optional<ValueData> data; // nullopt = delete the value ("name"=-)
+    int line = 0; // where it starts in the file (0 when not read from a file)
     bool operator==(const ValueEntry& o) const { return name == o.name && data == o.data; }
 };
 
 struct KeySection {
     KeyPath key;
-    bool remove = false;            // [-KEY]: delete the key and everything below it
+    bool remove = false; // [-KEY]: delete the key and everything below it
     std::vector<ValueEntry> values;
     int line = 0;
     bool operator==(const KeySection& o) const

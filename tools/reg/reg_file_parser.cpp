@@ -86,7 +86,8 @@ public:
             else if (line.front() == '"' || line.front() == '@')
                 ok = valueLine(line, lineNo);
             else
-                ok = fail(lineNo, "expected a key in [brackets], a value (\"name\"=... or @=...) or a ;comment");
+                ok = fail(
+                    lineNo, "expected a key in [brackets], a value (\"name\"=... or @=...) or a ;comment");
             if (!ok)
                 return m_error;
         }
@@ -96,7 +97,7 @@ public:
 private:
     bool fail(int line, std::string reason)
     {
-        m_error = ParseError{line, std::move(reason)};
+        m_error = ParseError { line, std::move(reason) };
         return false;
     }
 
@@ -105,8 +106,9 @@ private:
         while (m_next < m_lines.size() && trimRight(m_lines[m_next]).empty())
             ++m_next;
         if (m_next == m_lines.size())
-            return fail(0, "the file is empty; a registry file starts with \"Windows Registry Editor Version"
-                           " 5.00\" or \"REGEDIT4\"");
+            return fail(0,
+                "the file is empty; a registry file starts with \"Windows Registry Editor Version"
+                " 5.00\" or \"REGEDIT4\"");
         const int lineNo = static_cast<int>(m_next) + 1;
         const auto header = trimRight(m_lines[m_next++]);
         if (header == kVersion5Header)
@@ -114,8 +116,9 @@ private:
         else if (header == kRegedit4Header)
             m_file.format = Format::Regedit4;
         else
-            return fail(lineNo, "the file does not start with \"Windows Registry Editor Version 5.00\" or"
-                                " \"REGEDIT4\", so it is not a registry file");
+            return fail(lineNo,
+                "the file does not start with \"Windows Registry Editor Version 5.00\" or"
+                " \"REGEDIT4\", so it is not a registry file");
         return true;
     }
 
@@ -162,8 +165,9 @@ private:
                     break;
                 const char next = s[++i];
                 if (next != '\\' && next != '"')
-                    return fail(lineNo, std::string("unknown escape \\") + next + " in the " + what
-                                    + " (write \\\\ for a backslash and \\\" for a quote)");
+                    return fail(lineNo,
+                        std::string("unknown escape \\") + next + " in the " + what
+                            + " (write \\\\ for a backslash and \\\" for a quote)");
                 out += next;
             } else {
                 out += c;
@@ -213,7 +217,7 @@ private:
                 return false;
             if (!onlyCommentLeft(rest))
                 return fail(lineNo, "unexpected text after the closing quote");
-            ValueData result{type::Sz, Bytes(text.begin(), text.end())};
+            ValueData result { type::Sz, Bytes(text.begin(), text.end()) };
             result.bytes.push_back(0);
             value.data = std::move(result);
             return true;
@@ -239,9 +243,9 @@ private:
             return fail(lineNo, "dword: must be followed by 1 to 8 hex digits, e.g. dword:00000258");
         if (!onlyCommentLeft(digits.substr(n)))
             return fail(lineNo, "unexpected text after the dword's hex digits");
-        value.data = ValueData{type::Dword, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                             static_cast<std::uint8_t>(v >> 16),
-                                             static_cast<std::uint8_t>(v >> 24)}};
+        value.data = ValueData { type::Dword,
+            { static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24) } };
         return true;
     }
 
@@ -280,7 +284,7 @@ private:
             s = m_lines[m_next++];
         }
 
-        ValueData result{valueType, std::move(bytes)};
+        ValueData result { valueType, std::move(bytes) };
         if (isStringType(valueType) && !stringDataToUtf8(result, lineNo))
             return false;
         value.data = std::move(result);
@@ -304,8 +308,9 @@ private:
                 if (!lastToken)
                     return fail(lineNo, "two commas without a hex byte between them");
             } else if (token.size() > 2 || hexDigit(token[0]) < 0
-                       || (token.size() == 2 && hexDigit(token[1]) < 0)) {
-                return fail(lineNo, "\"" + std::string(token) + "\" is not a hex byte (two hex digits, e.g. 0a)");
+                || (token.size() == 2 && hexDigit(token[1]) < 0)) {
+                return fail(
+                    lineNo, "\"" + std::string(token) + "\" is not a hex byte (two hex digits, e.g. 0a)");
             } else {
                 int v = hexDigit(token[0]);
                 if (token.size() == 2)
@@ -326,12 +331,13 @@ private:
         if (m_file.format == Format::Version5) {
             auto text = utf16leToUtf8(data.bytes);
             if (!text)
-                return fail(lineNo, "the " + typeLabel(data.type)
-                                + " data are not UTF-16LE text (an odd number of bytes or a broken surrogate"
-                                  " pair)");
+                return fail(lineNo,
+                    "the " + typeLabel(data.type)
+                        + " data are not UTF-16LE text (an odd number of bytes or a broken surrogate"
+                          " pair)");
             data.bytes.assign(text->begin(), text->end());
-        } else if (!isValidUtf8(std::string_view(reinterpret_cast<const char*>(data.bytes.data()),
-                                                 data.bytes.size()))) {
+        } else if (!isValidUtf8(std::string_view(
+                       reinterpret_cast<const char*>(data.bytes.data()), data.bytes.size()))) {
             return fail(lineNo, "the " + typeLabel(data.type) + " data are not UTF-8 text");
         }
         return true;

@@ -45,8 +45,9 @@ std::variant<FileText, ParseError> decodeRegFileText(const Bytes& content)
     const auto size = content.size();
 
     if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
-        return ParseError{0, "the file is UTF-16 big-endian text, which regedit does not write; save it as"
-                             " Unicode (UTF-16LE) or UTF-8"};
+        return ParseError { 0,
+            "the file is UTF-16 big-endian text, which regedit does not write; save it as"
+            " Unicode (UTF-16LE) or UTF-8" };
     const bool utf16Bom = size >= 2 && data[0] == 0xFF && data[1] == 0xFE;
     const bool utf16NoBom = !utf16Bom && size >= 2 && data[0] != 0 && data[1] == 0;
     if (utf16Bom || utf16NoBom) {
@@ -54,9 +55,9 @@ std::variant<FileText, ParseError> decodeRegFileText(const Bytes& content)
         std::size_t bad = 0;
         auto decoded = utf16leToUtf8(data + skip, size - skip, &bad);
         if (!decoded) {
-            const auto before = utf16leToUtf8(data + skip, bad & ~std::size_t{1});
-            return ParseError{lineOfOffset(before.value_or(""), std::string::npos),
-                              "the line is not valid UTF-16LE text (a cut-off file, or a stray byte)"};
+            const auto before = utf16leToUtf8(data + skip, bad & ~std::size_t { 1 });
+            return ParseError { lineOfOffset(before.value_or(""), std::string::npos),
+                "the line is not valid UTF-16LE text (a cut-off file, or a stray byte)" };
         }
         result.encoding = Encoding::Utf16le;
         text = std::move(*decoded);
@@ -65,14 +66,14 @@ std::variant<FileText, ParseError> decodeRegFileText(const Bytes& content)
         text.assign(reinterpret_cast<const char*>(data) + skip, size - skip);
         std::size_t bad = 0;
         if (!isValidUtf8(text, &bad))
-            return ParseError{lineOfOffset(text, bad),
-                              "the line is not valid UTF-8 text; a file saved in a Windows code page must be"
-                              " exported again by regedit as \"Registration Files (*.reg)\" (Unicode)"};
+            return ParseError { lineOfOffset(text, bad),
+                "the line is not valid UTF-8 text; a file saved in a Windows code page must be"
+                " exported again by regedit as \"Registration Files (*.reg)\" (Unicode)" };
         result.encoding = Encoding::Utf8;
     }
 
     if (const auto nul = text.find('\0'); nul != std::string::npos)
-        return ParseError{lineOfOffset(text, nul), "the line contains a NUL character"};
+        return ParseError { lineOfOffset(text, nul), "the line contains a NUL character" };
     result.lines = splitLines(text);
     return result;
 }

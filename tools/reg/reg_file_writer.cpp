@@ -58,7 +58,7 @@ Bytes encode(std::string_view text, Encoding encoding)
 {
     if (encoding == Encoding::Utf8)
         return Bytes(text.begin(), text.end());
-    Bytes out{0xFF, 0xFE};
+    Bytes out { 0xFF, 0xFE };
     const auto utf16 = utf8ToUtf16leLossy(text);
     out.insert(out.end(), utf16.begin(), utf16.end());
     return out;

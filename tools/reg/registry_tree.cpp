@@ -28,7 +28,7 @@ LONG createKey(const KeyPath& path, KeyHandle& key)
     HKEY raw = nullptr;
     DWORD disposition = 0;
     const LONG status = RegCreateKeyExA(rootHandle(path.root), path.subKey.c_str(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, &disposition);
+        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, &disposition);
     key.reset(status == ERROR_SUCCESS ? raw : nullptr);
     return status;
 }
@@ -57,8 +57,8 @@ LONG readValue(HKEY key, const std::string& name, ValueData& data)
 
 LONG writeValue(HKEY key, const std::string& name, const ValueData& data)
 {
-    return RegSetValueExA(key, name.c_str(), 0, data.type, data.bytes.data(),
-                          static_cast<DWORD>(data.bytes.size()));
+    return RegSetValueExA(
+        key, name.c_str(), 0, data.type, data.bytes.data(), static_cast<DWORD>(data.bytes.size()));
 }
 
 LONG listSubkeys(HKEY key, std::vector<std::string>& names)
@@ -67,7 +67,8 @@ LONG listSubkeys(HKEY key, std::vector<std::string>& names)
     std::vector<char> buffer(256);
     for (DWORD index = 0;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        const LONG status
+            = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status == ERROR_MORE_DATA && buffer.size() < (1u << 20)) {
@@ -79,7 +80,8 @@ LONG listSubkeys(HKEY key, std::vector<std::string>& names)
         names.emplace_back(buffer.data(), size);
         ++index;
     }
-    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return regfile::nameLess(a, b); });
+    std::sort(
+        names.begin(), names.end(), [](const auto& a, const auto& b) { return regfile::nameLess(a, b); });
     return ERROR_SUCCESS;
 }
 
@@ -90,7 +92,8 @@ LONG listValues(HKEY key, std::vector<ValueEntry>& values)
     std::vector<std::string> names;
     for (DWORD index = 0;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        const LONG status
+            = RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status == ERROR_MORE_DATA && buffer.size() < (1u << 20)) {
@@ -102,7 +105,8 @@ LONG listValues(HKEY key, std::vector<ValueEntry>& values)
         names.emplace_back(buffer.data(), size);
         ++index;
     }
-    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return regfile::nameLess(a, b); });
+    std::sort(
+        names.begin(), names.end(), [](const auto& a, const auto& b) { return regfile::nameLess(a, b); });
     for (const auto& name : names) {
         ValueData data;
         const LONG status = readValue(key, name, data);
@@ -110,14 +114,14 @@ LONG listValues(HKEY key, std::vector<ValueEntry>& values)
             continue; // deleted meanwhile by another process
         if (status != ERROR_SUCCESS)
             return status;
-        values.push_back(ValueEntry{name, std::move(data), 0});
+        values.push_back(ValueEntry { name, std::move(data), 0 });
     }
     return ERROR_SUCCESS;
 }
 
 LONG storedSpelling(const KeyPath& path, KeyPath& stored)
 {
-    stored = KeyPath{path.root, {}};
+    stored = KeyPath { path.root, {} };
     std::string_view rest = path.subKey;
     while (!rest.empty()) {
         const auto slash = rest.find('\\');
@@ -130,7 +134,7 @@ LONG storedSpelling(const KeyPath& path, KeyPath& stored)
         if (const LONG status = listSubkeys(parent.get(), children); status != ERROR_SUCCESS)
             return status;
         const auto found = std::find_if(children.begin(), children.end(),
-                                        [&](const std::string& c) { return regfile::namesEqual(c, wanted); });
+            [&](const std::string& c) { return regfile::namesEqual(c, wanted); });
         if (found == children.end())
             return ERROR_FILE_NOT_FOUND;
         stored = stored.child(*found);

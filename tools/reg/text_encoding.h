@@ -19,8 +19,8 @@ Bytes utf8ToUtf16leLossy(std::string_view utf8);
 
 // UTF-8 text for UTF-16LE bytes; nullopt for an odd byte count or an unpaired
 // surrogate, whose byte offset then goes to `badOffset` when given.
-std::optional<std::string> utf16leToUtf8(const std::uint8_t* data, std::size_t size,
-                                         std::size_t* badOffset = nullptr);
+std::optional<std::string> utf16leToUtf8(
+    const std::uint8_t* data, std::size_t size, std::size_t* badOffset = nullptr);
 inline std::optional<std::string> utf16leToUtf8(const Bytes& bytes)
 {
     return utf16leToUtf8(bytes.data(), bytes.size());

@@ -36,7 +36,8 @@ bool writeFileAtomically(const fs::path& target, const regfile::Bytes& content, 
             error = std::strerror(errno);
             return false;
         }
-        out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+        out.write(
+            reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
         out.flush();
         if (!out) {
             error = std::strerror(errno);
@@ -93,23 +94,25 @@ int runExport(const Command& command, Console& console)
         return fail(console, errorText(status));
     for (const auto& section : file.sections) {
         if (hasLineBreak(section.key.subKey))
-            return fail(console, "The key " + section.key.fullName()
-                                     + " has a line break in its name, which a .reg file cannot hold.");
+            return fail(console,
+                "The key " + section.key.fullName()
+                    + " has a line break in its name, which a .reg file cannot hold.");
         for (const auto& value : section.values) {
             if (hasLineBreak(value.name))
-                return fail(console, "A value of " + section.key.fullName()
-                                         + " has a line break in its name, which a .reg file cannot hold.");
+                return fail(console,
+                    "A value of " + section.key.fullName()
+                        + " has a line break in its name, which a .reg file cannot hold.");
         }
     }
 
     const fs::path target(command.file);
     std::error_code ec;
     if (fs::exists(target, ec)) {
-        const auto consent = askConsent(console, command.force,
-                                        "File " + command.file + " already exists. Overwrite (Yes/No)? ");
+        const auto consent = askConsent(
+            console, command.force, "File " + command.file + " already exists. Overwrite (Yes/No)? ");
         if (consent != Consent::Given)
-            return consentNotGiven(console, consent, "The file " + command.file + " already exists.",
-                                   "overwrite it", "/y");
+            return consentNotGiven(
+                console, consent, "The file " + command.file + " already exists.", "overwrite it", "/y");
     }
     std::string error;
     if (!writeFileAtomically(target, regfile::writeRegFile(file), error))
@@ -126,8 +129,8 @@ int runImport(const Command& command, Console& console)
 
     auto parsed = regfile::parseRegFile(content);
     if (const auto* error = std::get_if<regfile::ParseError>(&parsed)) {
-        const std::string where = error->line > 0 ? command.file + ", line " + std::to_string(error->line)
-                                                  : command.file;
+        const std::string where
+            = error->line > 0 ? command.file + ", line " + std::to_string(error->line) : command.file;
         return fail(console, where + ": " + error->reason + ". Nothing was imported.");
     }
     const auto& file = std::get<regfile::RegFile>(parsed);
@@ -143,11 +146,13 @@ int runImport(const Command& command, Console& console)
         return true;
     });
     if (status != ERROR_SUCCESS)
-        return fail(console, command.file + ", line " + std::to_string(failedLine) + ": " + errorText(status)
-                                 + " Nothing was imported.");
+        return fail(console,
+            command.file + ", line " + std::to_string(failedLine) + ": " + errorText(status)
+                + " Nothing was imported.");
     if (!committed)
-        return fail(console, "The registry store " + registry_store::storePath().string()
-                                 + " could not be opened or written. Nothing was imported.");
+        return fail(console,
+            "The registry store " + registry_store::storePath().string()
+                + " could not be opened or written. Nothing was imported.");
     return succeed(console);
 }
 

@@ -23,8 +23,8 @@ struct DataError {
 // REG_MULTI_SZ items are separated by the two characters \0, or by
 // `separator` when given. REG_DWORD/REG_QWORD take decimal (negative numbers
 // as two's complement) or 0x hex; REG_BINARY/REG_NONE a string of hex digits.
-std::variant<regfile::Bytes, DataError> dataFromText(std::uint32_t valueType, const std::optional<std::string>& text,
-                                                     const std::optional<std::string>& separator);
+std::variant<regfile::Bytes, DataError> dataFromText(std::uint32_t valueType,
+    const std::optional<std::string>& text, const std::optional<std::string>& separator);
 
 // The data column of `query`: text as is, REG_MULTI_SZ joined by \0,
 // numbers as 0x hex, everything else as upper-case hex digits.
