@@ -1,6 +1,6 @@
 #pragma once
 // Small pieces the operations share: the error line, the success line, and
-// asking before a change.
+// asking before a change. Single-threaded, like the operations.
 #include "tools/reg/console.h"
 
 #include <ostream>

@@ -1,6 +1,7 @@
 #pragma once
 // Where veskat-reg's commands write and how they ask "(Yes/No)?". The real
 // console asks only when standard input is a terminal; tests pass their own.
+// Single-threaded: the program's one thread.
 #include <iosfwd>
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-// The usage texts of veskat-reg (veskat-reg /?, veskat-reg add /?, ...).
+// The usage texts of veskat-reg (veskat-reg /?, veskat-reg add /?, ...). Any thread.
 #include "tools/reg/command_line.h"
 
 #include <optional>
