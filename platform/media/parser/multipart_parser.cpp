@@ -303,8 +303,11 @@ struct MultipartParser::State {
         scanPos = 0;
         bodyStartsLine = true;
         discarding = false;
-        std::size_t expected = contentLength ? *contentLength + key.size() + 96
-                                             : lastBodySize + lastBodySize / 4 + 4096;
+        // Sized for one copy of a steady stream; a length far above the last
+        // picture may be a lie and must not cost a huge allocation up front.
+        const std::size_t usual = lastBodySize + lastBodySize / 4 + 4096;
+        const std::size_t expected
+            = contentLength ? std::min(*contentLength + key.size() + 96, 2 * usual + 65536) : usual;
         body.reserve(std::min(expected, bufferCap()));
     }
 
