@@ -38,8 +38,8 @@ void SeedSettings()
 
         // Runs in every pass; only the first can find it empty.
         if (Veskat::ReadRootValue(Veskat::kCameraSizeValue).equalsText("")) {
-            Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::kSettingsRootPath, Veskat::kCameraSizeValue,
-                                       Veskat::SettingValue::integer(0), REG_DWORD, Veskat::kLocalMachine);
+            Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::kSettingsRootPath,
+                Veskat::kCameraSizeValue, Veskat::SettingValue::integer(0), REG_DWORD, Veskat::kLocalMachine);
             CameraSize = 0;
         } else {
             CameraSize = Veskat::CameraSizeFrom(Veskat::ReadRootValue(Veskat::kCameraSizeValue));

@@ -18,14 +18,14 @@ SettingValue ReadCameraValue(int cameraIndex, const char* valueName)
 
 void WriteCameraText(int cameraIndex, const char* valueName, const std::string& text)
 {
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, SettingValue::text(text), REG_SZ,
-                       kLocalMachine);
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, SettingValue::text(text),
+        REG_SZ, kLocalMachine);
 }
 
 void WriteCameraNumber(int cameraIndex, const char* valueName, std::int32_t number)
 {
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, SettingValue::integer(number),
-                       REG_DWORD, kLocalMachine);
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName,
+        SettingValue::integer(number), REG_DWORD, kLocalMachine);
 }
 
 SettingValue ReadRootValue(const char* valueName)
@@ -47,8 +47,8 @@ std::int16_t CameraSizeFrom(const SettingValue& stored)
     if (*number >= high)
         return std::numeric_limits<std::int16_t>::max();
     // In range (rounded half to even); only a fraction just inside a limit can round past it.
-    return stored.toInt16().value_or(*number > 0 ? std::numeric_limits<std::int16_t>::max()
-                                                 : std::numeric_limits<std::int16_t>::min());
+    return stored.toInt16().value_or(
+        *number > 0 ? std::numeric_limits<std::int16_t>::max() : std::numeric_limits<std::int16_t>::min());
 }
 
 } // namespace Veskat

@@ -36,7 +36,7 @@ void connect(HKEY rootKey, const std::string& machineName, KeyCloser& root)
 
 std::string LocalComputerName()
 {
-    std::array<char, 35> buffer{};
+    std::array<char, 35> buffer {};
     DWORD size = static_cast<DWORD>(buffer.size());
     LastRegistryStatus = GetComputerNameA(buffer.data(), &size);
     return TrimAtNul(std::string(buffer.data(), buffer.size()));
@@ -57,12 +57,12 @@ void CreateRegistryKey(HKEY rootKey, const std::string& keyPath, const std::stri
     KeyCloser created;
     DWORD disposition = 0;
     LastRegistryStatus = RegCreateKeyExA(root.key, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         kKeyAccess, nullptr, &created.key, &disposition);
+        kKeyAccess, nullptr, &created.key, &disposition);
     // `created` is closed before `root` (locals end in reverse order).
 }
 
 void WriteRegistryValue(HKEY rootKey, const std::string& keyPath, const std::string& valueName,
-                        const SettingValue& value, DWORD valueType, const std::string& machineName)
+    const SettingValue& value, DWORD valueType, const std::string& machineName)
 {
     KeyCloser root;
     connect(rootKey, machineName, root);
@@ -71,8 +71,8 @@ void WriteRegistryValue(HKEY rootKey, const std::string& keyPath, const std::str
     LastRegistryStatus = WriteTypedValue(key.key, valueName, valueType, value);
 }
 
-SettingValue ReadRegistryValue(HKEY rootKey, const std::string& keyPath, const std::string& valueName,
-                               const std::string& machineName)
+SettingValue ReadRegistryValue(
+    HKEY rootKey, const std::string& keyPath, const std::string& valueName, const std::string& machineName)
 {
     KeyCloser root;
     connect(rootKey, machineName, root);
@@ -87,8 +87,8 @@ LONG WriteTypedValue(HKEY openKey, const std::string& valueName, DWORD valueType
 {
     if (valueType == REG_SZ) {
         const std::string text = value.toText(); // the process code page is UTF-8: these are the ANSI bytes
-        return RegSetValueExA(openKey, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                              static_cast<DWORD>(text.size() + 1));
+        return RegSetValueExA(openKey, valueName.c_str(), 0, REG_SZ,
+            reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
     }
     if (valueType == REG_DWORD) {
         // A text that spells no 32-bit number is not written as some other
@@ -97,8 +97,8 @@ LONG WriteTypedValue(HKEY openKey, const std::string& valueName, DWORD valueType
         if (!number)
             return ERROR_INVALID_PARAMETER;
         const auto bits = static_cast<std::uint32_t>(*number);
-        const BYTE data[4] = {static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8), static_cast<BYTE>(bits >> 16),
-                              static_cast<BYTE>(bits >> 24)};
+        const BYTE data[4] = { static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8),
+            static_cast<BYTE>(bits >> 16), static_cast<BYTE>(bits >> 24) };
         return RegSetValueExA(openKey, valueName.c_str(), 0, REG_DWORD, data, 4);
     }
     return ERROR_SUCCESS;
@@ -114,8 +114,8 @@ LONG ReadTypedValue(HKEY openKey, const std::string& valueName, SettingValue& va
 
     if (type == REG_SZ) {
         std::string buffer(size, '\0');
-        LastRegistryStatus = RegQueryValueExA(openKey, valueName.c_str(), nullptr, nullptr,
-                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+        LastRegistryStatus = RegQueryValueExA(
+            openKey, valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (LastRegistryStatus != ERROR_SUCCESS) {
             value = SettingValue::empty();
             return LastRegistryStatus;
@@ -127,7 +127,8 @@ LONG ReadTypedValue(HKEY openKey, const std::string& valueName, SettingValue& va
         DWORD dataSize = sizeof data;
         LastRegistryStatus = RegQueryValueExA(openKey, valueName.c_str(), nullptr, nullptr, data, &dataSize);
         if (LastRegistryStatus == ERROR_SUCCESS) {
-            const std::uint32_t bits = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
+            const std::uint32_t bits
+                = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
             value = SettingValue::integer(static_cast<std::int32_t>(bits));
         }
     } else {

@@ -30,16 +30,15 @@ std::optional<double> parseDecimal(std::string_view text)
     if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
         return std::nullopt;
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error]
+        = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
 }
 
 // Rounds to the nearest whole number, ties to even, and checks the range.
-template <typename Int>
-std::optional<Int> roundToInt(double value)
+template <typename Int> std::optional<Int> roundToInt(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;

@@ -20,7 +20,7 @@ std::string localComputerName()
     if (name.size() > MAX_COMPUTERNAME_LENGTH)
         name.resize(MAX_COMPUTERNAME_LENGTH);
     std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
+        [](unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
     return name;
 }
 

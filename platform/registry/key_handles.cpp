@@ -50,7 +50,7 @@ KeyId hiveOf(HKEY key)
 
 HKEY openHandle(KeyState state)
 {
-    auto* handle = new HKEY__{kMagic, std::move(state)};
+    auto* handle = new HKEY__ { kMagic, std::move(state) };
     std::lock_guard lock(handlesMutex());
     liveHandles().insert(handle);
     return handle;
@@ -59,7 +59,7 @@ HKEY openHandle(KeyState state)
 bool lookUpHandle(HKEY key, KeyState& state)
 {
     if (const KeyId hive = hiveOf(key)) {
-        state = KeyState{storePath().string(), hive, KEY_ALL_ACCESS};
+        state = KeyState { storePath().string(), hive, KEY_ALL_ACCESS };
         return true;
     }
     std::lock_guard lock(handlesMutex());

@@ -13,8 +13,8 @@ namespace registry_store::detail {
 
 struct KeyState {
     std::string storePath; // the store the key lives in
-    KeyId id = 0;          // a hive id or a row of `keys`
-    REGSAM access = 0;     // the rights it was opened with, generic rights mapped
+    KeyId id = 0; // a hive id or a row of `keys`
+    REGSAM access = 0; // the rights it was opened with, generic rights mapped
 };
 
 // The rights a requested mask grants, with generic rights mapped as Windows maps them.

@@ -42,7 +42,7 @@ bool splitPath(const char* subKey, std::vector<std::string_view>& names)
 // Follows `names` from `start`. With `create`, makes every missing key and
 // tells whether any was made; without it a missing key is ERROR_FILE_NOT_FOUND.
 LONG walk(Database& db, KeyId start, const std::vector<std::string_view>& names, bool create, KeyId& found,
-          bool* created = nullptr)
+    bool* created = nullptr)
 {
     if (created)
         *created = false;
@@ -97,7 +97,7 @@ LONG RegConnectRegistryA(LPCSTR machineName, HKEY key, PHKEY result)
 }
 
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*className*/, DWORD /*options*/,
-                     REGSAM access, LPSECURITY_ATTRIBUTES /*security*/, PHKEY result, LPDWORD disposition)
+    REGSAM access, LPSECURITY_ATTRIBUTES /*security*/, PHKEY result, LPDWORD disposition)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -120,7 +120,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
             status = checkAlive(session.db(), parent.id);
             if (status == ERROR_SUCCESS)
                 status = walk(session.db(), parent.id, names, false, target);
-        } else if (status == ERROR_FILE_NOT_FOUND && names.empty() && registry_store::detail::isHiveId(parent.id)) {
+        } else if (status == ERROR_FILE_NOT_FOUND && names.empty()
+            && registry_store::detail::isHiveId(parent.id)) {
             status = ERROR_SUCCESS;
         }
     }
@@ -139,7 +140,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
     if (status != ERROR_SUCCESS)
         return status;
     *result = registry_store::detail::openHandle(
-        KeyState{parent.storePath, target, registry_store::detail::grantedAccess(access)});
+        KeyState { parent.storePath, target, registry_store::detail::grantedAccess(access) });
     if (disposition)
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
@@ -168,11 +169,12 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM access, PH
             return status;
     }
     *result = registry_store::detail::openHandle(
-        KeyState{parent.storePath, target, registry_store::detail::grantedAccess(access)});
+        KeyState { parent.storePath, target, registry_store::detail::grantedAccess(access) });
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize)
+LONG RegQueryValueExA(
+    HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     KeyState state;
     if (!registry_store::detail::lookUpHandle(key, state))
@@ -207,7 +209,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
     return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD dataSize)
+LONG RegSetValueExA(
+    HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD dataSize)
 {
     KeyState state;
     if (!registry_store::detail::lookUpHandle(key, state))
@@ -222,7 +225,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
         status = checkAlive(session.db(), state.id);
     if (status == ERROR_SUCCESS)
         status = session.db().writeValue(state.id, valueNameOf(valueName), type,
-                                         std::string_view(reinterpret_cast<const char*>(data), dataSize));
+            std::string_view(reinterpret_cast<const char*>(data), dataSize));
     return session.commit(status);
 }
 
@@ -276,7 +279,7 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR subKey)
 }
 
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR className,
-                   LPDWORD classSize, void* lastWriteTime)
+    LPDWORD classSize, void* lastWriteTime)
 {
     KeyState state;
     if (!registry_store::detail::lookUpHandle(key, state))
@@ -311,8 +314,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
     return ERROR_SUCCESS;
 }
 
-LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved, LPDWORD type,
-                   LPBYTE data, LPDWORD dataSize)
+LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved,
+    LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     KeyState state;
     if (!registry_store::detail::lookUpHandle(key, state))

@@ -92,7 +92,7 @@ LONG Database::exec(const char* sql)
 LONG Database::findChild(KeyId parent, std::string_view name, std::optional<KeyId>& child)
 {
     child.reset();
-    StatementUse use{prepare("SELECT id FROM keys WHERE parent = ?1 AND name = ?2")};
+    StatementUse use { prepare("SELECT id FROM keys WHERE parent = ?1 AND name = ?2") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, parent);
@@ -105,7 +105,7 @@ LONG Database::findChild(KeyId parent, std::string_view name, std::optional<KeyI
 
 LONG Database::createChild(KeyId parent, std::string_view name, KeyId& child)
 {
-    StatementUse use{prepare("INSERT INTO keys(parent, name) VALUES(?1, ?2)")};
+    StatementUse use { prepare("INSERT INTO keys(parent, name) VALUES(?1, ?2)") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, parent);
@@ -120,7 +120,7 @@ LONG Database::keyExists(KeyId id, bool& exists)
     exists = isHiveId(id);
     if (exists)
         return ERROR_SUCCESS;
-    StatementUse use{prepare("SELECT 1 FROM keys WHERE id = ?1")};
+    StatementUse use { prepare("SELECT 1 FROM keys WHERE id = ?1") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, id);
@@ -132,7 +132,7 @@ LONG Database::keyExists(KeyId id, bool& exists)
 LONG Database::readValue(KeyId key, std::string_view name, std::optional<StoredValue>& value)
 {
     value.reset();
-    StatementUse use{prepare("SELECT name, type, data FROM vals WHERE key = ?1 AND name = ?2")};
+    StatementUse use { prepare("SELECT name, type, data FROM vals WHERE key = ?1 AND name = ?2") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, key);
@@ -147,22 +147,23 @@ LONG Database::writeValue(KeyId key, std::string_view name, DWORD type, std::str
 {
     // An update keeps the value's place in the listing and the spelling of
     // its name, as Windows does.
-    StatementUse use{prepare("INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
-                             "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data")};
+    StatementUse use { prepare(
+        "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
+        "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, key);
     bindText(use.statement, 2, name);
     sqlite3_bind_int64(use.statement, 3, type);
     // A non-null pointer even for no bytes: a null one would store NULL.
-    sqlite3_bind_blob(use.statement, 4, data.empty() ? "" : data.data(), static_cast<int>(data.size()),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(
+        use.statement, 4, data.empty() ? "" : data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
     return toWindowsError(sqlite3_step(use.statement));
 }
 
 LONG Database::deleteValue(KeyId key, std::string_view name, bool& deleted)
 {
-    StatementUse use{prepare("DELETE FROM vals WHERE key = ?1 AND name = ?2")};
+    StatementUse use { prepare("DELETE FROM vals WHERE key = ?1 AND name = ?2") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, key);
@@ -176,7 +177,8 @@ LONG Database::childAt(KeyId parent, DWORD index, std::optional<std::string>& na
 {
     name.reset();
     // Windows lists sub-keys sorted by their upper-cased names.
-    StatementUse use{prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY upper(name), name LIMIT 1 OFFSET ?2")};
+    StatementUse use { prepare(
+        "SELECT name FROM keys WHERE parent = ?1 ORDER BY upper(name), name LIMIT 1 OFFSET ?2") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, parent);
@@ -190,7 +192,8 @@ LONG Database::childAt(KeyId parent, DWORD index, std::optional<std::string>& na
 LONG Database::valueAt(KeyId key, DWORD index, std::optional<StoredValue>& value)
 {
     value.reset();
-    StatementUse use{prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2")};
+    StatementUse use { prepare(
+        "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2") };
     if (!use.statement)
         return ERROR_REGISTRY_IO_FAILED;
     sqlite3_bind_int64(use.statement, 1, key);
@@ -216,7 +219,7 @@ LONG Database::deleteTree(KeyId key, bool includeSelf)
     for (const char* sql : kSteps) {
         if (!includeSelf && sql == kSteps[3])
             break;
-        StatementUse use{prepare(sql)};
+        StatementUse use { prepare(sql) };
         if (!use.statement)
             return ERROR_REGISTRY_IO_FAILED;
         sqlite3_bind_int64(use.statement, 1, key);

@@ -88,8 +88,8 @@ LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& data
 class Session {
 public:
     enum class Mode {
-        Read,          // a missing store reads as ERROR_FILE_NOT_FOUND
-        Write,         // creates the store when missing
+        Read, // a missing store reads as ERROR_FILE_NOT_FOUND
+        Write, // creates the store when missing
         WriteExisting, // a write that has nothing to do in a missing store (deletions)
     };
     Session(const std::filesystem::path& path, Mode mode);

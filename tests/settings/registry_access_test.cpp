@@ -22,7 +22,8 @@ protected:
     {
         return ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, name, machine);
     }
-    void write(const std::string& name, const SettingValue& value, DWORD type, const std::string& machine = "Local")
+    void write(
+        const std::string& name, const SettingValue& value, DWORD type, const std::string& machine = "Local")
     {
         WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, name, value, type, machine);
     }
@@ -53,13 +54,13 @@ TEST_F(RegistryAccessTest, TextIsStoredAsItsBytesAndOneNul)
 {
     CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
     write("Text", SettingValue::text("abc"), REG_SZ);
-    EXPECT_EQ(getRaw(kScratchPath, "Text"), (RawValue{REG_SZ, std::string("abc\0", 4)}));
+    EXPECT_EQ(getRaw(kScratchPath, "Text"), (RawValue { REG_SZ, std::string("abc\0", 4) }));
     write("Empty", SettingValue::text(""), REG_SZ);
-    EXPECT_EQ(getRaw(kScratchPath, "Empty"), (RawValue{REG_SZ, std::string("\0", 1)}));
+    EXPECT_EQ(getRaw(kScratchPath, "Empty"), (RawValue { REG_SZ, std::string("\0", 1) }));
     write("FromEmpty", SettingValue(), REG_SZ);
-    EXPECT_EQ(getRaw(kScratchPath, "FromEmpty"), (RawValue{REG_SZ, std::string("\0", 1)}));
+    EXPECT_EQ(getRaw(kScratchPath, "FromEmpty"), (RawValue { REG_SZ, std::string("\0", 1) }));
     write("FromNumber", SettingValue::integer(-7), REG_SZ);
-    EXPECT_EQ(getRaw(kScratchPath, "FromNumber"), (RawValue{REG_SZ, std::string("-7\0", 3)}));
+    EXPECT_EQ(getRaw(kScratchPath, "FromNumber"), (RawValue { REG_SZ, std::string("-7\0", 3) }));
 }
 
 TEST_F(RegistryAccessTest, NumberIsStoredAsFourLittleEndianBytes)
@@ -70,16 +71,16 @@ TEST_F(RegistryAccessTest, NumberIsStoredAsFourLittleEndianBytes)
         std::string bytes;
     };
     const Case cases[] = {
-        {SettingValue::integer(0x01020304), std::string("\x04\x03\x02\x01", 4)},
-        {SettingValue::integer(-1), std::string("\xFF\xFF\xFF\xFF", 4)},
-        {SettingValue(), std::string("\0\0\0\0", 4)},
-        {SettingValue::text("2.5"), std::string("\x02\0\0\0", 4)},
-        {SettingValue::text("3.5"), std::string("\x04\0\0\0", 4)},
-        {SettingValue::text(" 1000 "), std::string("\xE8\x03\0\0", 4)},
+        { SettingValue::integer(0x01020304), std::string("\x04\x03\x02\x01", 4) },
+        { SettingValue::integer(-1), std::string("\xFF\xFF\xFF\xFF", 4) },
+        { SettingValue(), std::string("\0\0\0\0", 4) },
+        { SettingValue::text("2.5"), std::string("\x02\0\0\0", 4) },
+        { SettingValue::text("3.5"), std::string("\x04\0\0\0", 4) },
+        { SettingValue::text(" 1000 "), std::string("\xE8\x03\0\0", 4) },
     };
     for (const auto& c : cases) {
         write("Number", c.value, REG_DWORD);
-        EXPECT_EQ(getRaw(kScratchPath, "Number"), (RawValue{REG_DWORD, c.bytes})) << c.value.toText();
+        EXPECT_EQ(getRaw(kScratchPath, "Number"), (RawValue { REG_DWORD, c.bytes })) << c.value.toText();
     }
 }
 
@@ -122,11 +123,11 @@ TEST_F(RegistryAccessTest, TextWithEmbeddedNulReadsUpToTheNul)
 TEST_F(RegistryAccessTest, UnsupportedStoredTypesReadEmpty)
 {
     const std::pair<DWORD, std::string> stored[] = {
-        {REG_EXPAND_SZ, std::string("%TEMP%\0", 7)},
-        {REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
-        {REG_BINARY, std::string("\x01\x02", 2)},
-        {REG_QWORD, std::string(8, '\x01')},
-        {REG_NONE, ""},
+        { REG_EXPAND_SZ, std::string("%TEMP%\0", 7) },
+        { REG_MULTI_SZ, std::string("a\0b\0\0", 5) },
+        { REG_BINARY, std::string("\x01\x02", 2) },
+        { REG_QWORD, std::string(8, '\x01') },
+        { REG_NONE, "" },
     };
     for (const auto& [type, bytes] : stored) {
         ASSERT_EQ(setRaw(kScratchPath, "Odd", type, bytes), ERROR_SUCCESS);
@@ -172,7 +173,7 @@ TEST_F(RegistryAccessTest, ValueNamesIgnoreLetterCase)
     write("ShowMe", SettingValue::integer(1), REG_DWORD);
     EXPECT_EQ(read("SHOWME"), SettingValue::integer(1));
     EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "software\\veskattest", "showme", "Local"),
-              SettingValue::integer(1));
+        SettingValue::integer(1));
 }
 
 TEST_F(RegistryAccessTest, TypedReadLeavesTheOutValueAloneOnFailure)
@@ -204,7 +205,7 @@ struct TrimCase {
     std::string expected;
 };
 
-class TrimAtNulTest : public ::testing::TestWithParam<TrimCase> {};
+class TrimAtNulTest : public ::testing::TestWithParam<TrimCase> { };
 
 TEST_P(TrimAtNulTest, CutsAtTheFirstNul)
 {
@@ -212,10 +213,9 @@ TEST_P(TrimAtNulTest, CutsAtTheFirstNul)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TrimAtNulTest,
-                         ::testing::Values(TrimCase{"", ""}, TrimCase{"abc", "abc"},
-                                           TrimCase{std::string("ab\0c", 4), "ab"},
-                                           TrimCase{std::string("\0abc", 4), ""},
-                                           TrimCase{std::string("abc\0\0\0", 6), "abc"}));
+    ::testing::Values(TrimCase { "", "" }, TrimCase { "abc", "abc" },
+        TrimCase { std::string("ab\0c", 4), "ab" }, TrimCase { std::string("\0abc", 4), "" },
+        TrimCase { std::string("abc\0\0\0", 6), "abc" }));
 
 } // namespace
 } // namespace settings_test

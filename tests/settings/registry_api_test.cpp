@@ -16,7 +16,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-class RegistryApiTest : public RegistryTest {};
+class RegistryApiTest : public RegistryTest { };
 
 std::string subPath(const std::string& name)
 {
@@ -27,17 +27,17 @@ TEST_F(RegistryApiTest, CreateKeyMakesEveryMissingKeyOnThePathAndReportsIt)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, subPath("A\\B\\C").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, subPath("A\\B\\C").c_str(), 0, nullptr,
+                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+        ERROR_SUCCESS);
     OpenKey first(key);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
     EXPECT_TRUE(keyExists(subPath("A")));
     EXPECT_TRUE(keyExists(subPath("A\\B")));
 
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, subPath("a\\b\\c").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, subPath("a\\b\\c").c_str(), 0, nullptr,
+                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+        ERROR_SUCCESS);
     OpenKey second(key);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
 }
@@ -46,14 +46,14 @@ TEST_F(RegistryApiTest, OpenOfMissingKeyIsFileNotFound)
 {
     HKEY key = reinterpret_cast<HKEY>(1);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, subPath("Nowhere").c_str(), 0, KEY_READ, &key),
-              ERROR_FILE_NOT_FOUND);
+        ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryApiTest, KeyAndValueNamesIgnoreLetterCase)
 {
     ASSERT_EQ(setRaw(subPath("MixedCase"), "IPAddress", REG_SZ, std::string("1.2.3.4", 8)), ERROR_SUCCESS);
     EXPECT_TRUE(keyExists(subPath("MIXEDCASE")));
-    EXPECT_EQ(getRaw(subPath("mixedcase"), "ipaddress"), (RawValue{REG_SZ, std::string("1.2.3.4", 8)}));
+    EXPECT_EQ(getRaw(subPath("mixedcase"), "ipaddress"), (RawValue { REG_SZ, std::string("1.2.3.4", 8) }));
 
     // Writing under another spelling replaces the value instead of adding one.
     ASSERT_EQ(setRaw(subPath("MixedCase"), "IPADDRESS", REG_SZ, std::string("5", 2)), ERROR_SUCCESS);
@@ -71,10 +71,10 @@ TEST_F(RegistryApiTest, AnyValueTypeIsStoredAsItsBytes)
     ASSERT_EQ(setRaw(kScratchPath, "multi", REG_MULTI_SZ, multi), ERROR_SUCCESS);
     ASSERT_EQ(setRaw(kScratchPath, "qword", REG_QWORD, qword), ERROR_SUCCESS);
     ASSERT_EQ(setRaw(kScratchPath, "none", REG_NONE, ""), ERROR_SUCCESS);
-    EXPECT_EQ(getRaw(kScratchPath, "bin"), (RawValue{REG_BINARY, binary}));
-    EXPECT_EQ(getRaw(kScratchPath, "multi"), (RawValue{REG_MULTI_SZ, multi}));
-    EXPECT_EQ(getRaw(kScratchPath, "qword"), (RawValue{REG_QWORD, qword}));
-    EXPECT_EQ(getRaw(kScratchPath, "none"), (RawValue{REG_NONE, ""}));
+    EXPECT_EQ(getRaw(kScratchPath, "bin"), (RawValue { REG_BINARY, binary }));
+    EXPECT_EQ(getRaw(kScratchPath, "multi"), (RawValue { REG_MULTI_SZ, multi }));
+    EXPECT_EQ(getRaw(kScratchPath, "qword"), (RawValue { REG_QWORD, qword }));
+    EXPECT_EQ(getRaw(kScratchPath, "none"), (RawValue { REG_NONE, "" }));
 }
 
 TEST_F(RegistryApiTest, QueryWithoutBufferGivesTypeAndSize)
@@ -111,7 +111,7 @@ TEST_F(RegistryApiTest, NullClosedOrBogusHandleIsInvalidHandle)
     EXPECT_EQ(RegQueryValueExA(nullptr, "x", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
     HKEY result = nullptr;
     EXPECT_EQ(RegOpenKeyExA(nullptr, "x", 0, KEY_READ, &result), ERROR_INVALID_HANDLE);
-    const BYTE data[1] = {0};
+    const BYTE data[1] = { 0 };
     EXPECT_EQ(RegSetValueExA(nullptr, "x", 0, REG_SZ, data, 1), ERROR_INVALID_HANDLE);
 
     HKEY key = createKey(kScratchPath);
@@ -130,14 +130,14 @@ TEST_F(RegistryApiTest, KeyOpenedForReadingCannotBeWritten)
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchPath, 0, KEY_READ, &key), ERROR_SUCCESS);
     OpenKey readOnly(key);
-    const BYTE data[4] = {1, 0, 0, 0};
+    const BYTE data[4] = { 1, 0, 0, 0 };
     EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_DWORD, data, 4), ERROR_ACCESS_DENIED);
     EXPECT_EQ(getRaw(kScratchPath, "x").type, 0xFFFFFFFFu);
 }
 
 TEST_F(RegistryApiTest, RemoteMachineIsBadNetworkPath)
 {
-    for (const char* name : {"\\\\local", "\\\\SOME-OTHER-PC", "\\\\", "\\\\192.0.2.1"}) {
+    for (const char* name : { "\\\\local", "\\\\SOME-OTHER-PC", "\\\\", "\\\\192.0.2.1" }) {
         HKEY key = nullptr;
         EXPECT_EQ(RegConnectRegistryA(name, HKEY_LOCAL_MACHINE, &key), ERROR_BAD_NETPATH) << name;
     }
@@ -149,14 +149,15 @@ TEST_F(RegistryApiTest, LocalMachineConnectsByNameInAnyCase)
     DWORD size = sizeof name;
     ASSERT_NE(GetComputerNameA(name, &size), 0);
     std::string lower = std::string("\\\\") + name;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (const std::string& machine : {std::string("\\\\") + name, lower}) {
+    std::transform(
+        lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (const std::string& machine : { std::string("\\\\") + name, lower }) {
         HKEY root = nullptr;
         ASSERT_EQ(RegConnectRegistryA(machine.c_str(), HKEY_LOCAL_MACHINE, &root), ERROR_SUCCESS) << machine;
         HKEY key = nullptr;
         DWORD disposition = 0;
         EXPECT_EQ(RegCreateKeyExA(root, kScratchPath, 0, nullptr, 0, 0x3F, nullptr, &key, &disposition),
-                  ERROR_SUCCESS);
+            ERROR_SUCCESS);
         RegCloseKey(key);
         EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS);
     }
@@ -188,7 +189,7 @@ TEST_F(RegistryApiTest, KeyDeletedWhileOpenReportsKeyDeleted)
 {
     OpenKey key(createKey(subPath("Doomed")));
     ASSERT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, subPath("Doomed").c_str()), ERROR_SUCCESS);
-    const BYTE data[1] = {0};
+    const BYTE data[1] = { 0 };
     EXPECT_EQ(RegSetValueExA(key.key, "x", 0, REG_SZ, data, 1), ERROR_KEY_DELETED);
 }
 
@@ -228,7 +229,7 @@ TEST_F(RegistryApiTest, DeleteTreeWithoutSubKeyEmptiesTheKeyButKeepsIt)
 
 TEST_F(RegistryApiTest, EnumKeysListsSubKeysSortedThenNoMoreItems)
 {
-    for (const char* name : {"charlie", "Alpha", "bravo"})
+    for (const char* name : { "charlie", "Alpha", "bravo" })
         OpenKey created(createKey(subPath(name)));
     OpenKey key(createKey(kScratchPath));
     std::vector<std::string> names;
@@ -248,7 +249,8 @@ TEST_F(RegistryApiTest, EnumKeysListsSubKeysSortedThenNoMoreItems)
 
     char tiny[3];
     DWORD tinySize = sizeof tiny;
-    EXPECT_EQ(RegEnumKeyExA(key.key, 0, tiny, &tinySize, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(
+        RegEnumKeyExA(key.key, 0, tiny, &tinySize, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
 }
 
 TEST_F(RegistryApiTest, EnumValuesGivesNamesTypesAndData)
@@ -270,7 +272,7 @@ TEST_F(RegistryApiTest, EnumValuesGivesNamesTypesAndData)
             break;
         }
         EXPECT_EQ(getRaw(kScratchPath, name),
-                  (RawValue{type, std::string(reinterpret_cast<const char*>(data), dataSize)}));
+            (RawValue { type, std::string(reinterpret_cast<const char*>(data), dataSize) }));
         seen.insert(name);
     }
     EXPECT_THAT(seen, UnorderedElementsAre("", "Text", "Number"));

@@ -33,7 +33,10 @@ protected:
 struct OpenKey {
     HKEY key = nullptr;
     OpenKey() = default;
-    explicit OpenKey(HKEY k) : key(k) {}
+    explicit OpenKey(HKEY k)
+        : key(k)
+    {
+    }
     ~OpenKey()
     {
         if (key)
@@ -47,8 +50,8 @@ inline HKEY createKey(const std::string& path, REGSAM access = KEY_ALL_ACCESS)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    const LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                    nullptr, &key, &disposition);
+    const LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        access, nullptr, &key, &disposition);
     EXPECT_EQ(rc, ERROR_SUCCESS) << path;
     return key;
 }
@@ -57,7 +60,7 @@ inline LONG setRaw(const std::string& path, const std::string& name, DWORD type,
 {
     OpenKey key(createKey(path));
     return RegSetValueExA(key.key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                          static_cast<DWORD>(bytes.size()));
+        static_cast<DWORD>(bytes.size()));
 }
 
 struct RawValue {
@@ -69,7 +72,7 @@ struct RawValue {
 // The value as stored, or nullopt-like {type 0xFFFFFFFF} when it cannot be read.
 inline RawValue getRaw(const std::string& path, const std::string& name)
 {
-    RawValue value{0xFFFFFFFFu, {}};
+    RawValue value { 0xFFFFFFFFu, {} };
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return value;
@@ -83,7 +86,7 @@ inline RawValue getRaw(const std::string& path, const std::string& name)
         != ERROR_SUCCESS)
         return value;
     bytes.resize(size);
-    return {type, bytes};
+    return { type, bytes };
 }
 
 inline bool keyExists(const std::string& path)

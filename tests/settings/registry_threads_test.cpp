@@ -6,7 +6,7 @@
 namespace settings_test {
 namespace {
 
-class RegistryThreadsTest : public RegistryTest {};
+class RegistryThreadsTest : public RegistryTest { };
 
 TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
 {
@@ -32,7 +32,8 @@ TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
         EXPECT_EQ(failures[t], 0) << t;
         const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
         for (int i = 0; i < kValuesEach; ++i)
-            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)), (RawValue{REG_SZ, std::to_string(t * 1000 + i) + std::string(1, '\0')}))
+            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)),
+                (RawValue { REG_SZ, std::to_string(t * 1000 + i) + std::string(1, '\0') }))
                 << path << " v" << i;
     }
 }

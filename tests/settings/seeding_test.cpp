@@ -19,8 +19,8 @@ std::string sz(const std::string& text)
 
 std::string dword(std::uint32_t n)
 {
-    return std::string{static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
-                       static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
+    return std::string { static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
+        static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF) };
 }
 
 class SeedingTest : public RegistryTest {
@@ -41,17 +41,18 @@ TEST_F(SeedingTest, FirstRunWritesExactlyTheDefaults)
 
     Snapshot expected;
     expected["SOFTWARE\\VESKAT"] = {};
-    expected["SOFTWARE\\VESKAT\\VESKAT_CAMERAS"] = {{"CameraSize0to1500", RawValue{REG_DWORD, dword(0)}}};
+    expected["SOFTWARE\\VESKAT\\VESKAT_CAMERAS"]
+        = { { "CameraSize0to1500", RawValue { REG_DWORD, dword(0) } } };
     for (int i = 0; i <= 13; ++i) {
         expected[CameraKeyPath(i)] = {
-            {"IPAddress", RawValue{REG_SZ, sz("0.0.0.0")}},
-            {"Username", RawValue{REG_SZ, sz("root")}},
-            {"Password", RawValue{REG_SZ, sz("vmzt")}},
-            {"Title", RawValue{REG_SZ, sz("Camera #" + std::to_string(i + 1))}},
-            {"Left", RawValue{REG_DWORD, dword(1000)}},
-            {"Top", RawValue{REG_DWORD, dword(500 + 250 * i)}},
-            {"ShowMe", RawValue{REG_DWORD, dword(1)}},
-            {"Debug", RawValue{REG_DWORD, dword(1)}},
+            { "IPAddress", RawValue { REG_SZ, sz("0.0.0.0") } },
+            { "Username", RawValue { REG_SZ, sz("root") } },
+            { "Password", RawValue { REG_SZ, sz("vmzt") } },
+            { "Title", RawValue { REG_SZ, sz("Camera #" + std::to_string(i + 1)) } },
+            { "Left", RawValue { REG_DWORD, dword(1000) } },
+            { "Top", RawValue { REG_DWORD, dword(500 + 250 * i) } },
+            { "ShowMe", RawValue { REG_DWORD, dword(1) } },
+            { "Debug", RawValue { REG_DWORD, dword(1) } },
         };
     }
     EXPECT_EQ(snapshot("SOFTWARE\\VESKAT"), expected);
@@ -74,15 +75,16 @@ TEST_F(SeedingTest, EmptyOrUnreadableValuesGetTheirDefaultBack)
     ASSERT_EQ(setRaw(CameraKeyPath(5), "Username", REG_EXPAND_SZ, sz("%USERNAME%")), ERROR_SUCCESS);
     ASSERT_EQ(setRaw(CameraKeyPath(6), "Top", REG_BINARY, "\x01"), ERROR_SUCCESS);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, CameraKeyPath(8).c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, CameraKeyPath(8).c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteValueA(key, "Debug"), ERROR_SUCCESS);
     RegCloseKey(key);
 
     Module1::SeedSettings();
-    EXPECT_EQ(getRaw(CameraKeyPath(3), "Title"), (RawValue{REG_SZ, sz("Camera #4")}));
-    EXPECT_EQ(getRaw(CameraKeyPath(5), "Username"), (RawValue{REG_SZ, sz("root")}));
-    EXPECT_EQ(getRaw(CameraKeyPath(6), "Top"), (RawValue{REG_DWORD, dword(500 + 250 * 6)}));
-    EXPECT_EQ(getRaw(CameraKeyPath(8), "Debug"), (RawValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(getRaw(CameraKeyPath(3), "Title"), (RawValue { REG_SZ, sz("Camera #4") }));
+    EXPECT_EQ(getRaw(CameraKeyPath(5), "Username"), (RawValue { REG_SZ, sz("root") }));
+    EXPECT_EQ(getRaw(CameraKeyPath(6), "Top"), (RawValue { REG_DWORD, dword(500 + 250 * 6) }));
+    EXPECT_EQ(getRaw(CameraKeyPath(8), "Debug"), (RawValue { REG_DWORD, dword(1) }));
 }
 
 TEST_F(SeedingTest, StoredZeroNumbersStay)
@@ -92,9 +94,9 @@ TEST_F(SeedingTest, StoredZeroNumbersStay)
     Veskat::WriteCameraNumber(1, "ShowMe", 0);
     Veskat::WriteCameraNumber(1, "Debug", 0);
     Module1::SeedSettings();
-    EXPECT_EQ(getRaw(CameraKeyPath(0), "Left"), (RawValue{REG_DWORD, dword(0)}));
-    EXPECT_EQ(getRaw(CameraKeyPath(1), "ShowMe"), (RawValue{REG_DWORD, dword(0)}));
-    EXPECT_EQ(getRaw(CameraKeyPath(1), "Debug"), (RawValue{REG_DWORD, dword(0)}));
+    EXPECT_EQ(getRaw(CameraKeyPath(0), "Left"), (RawValue { REG_DWORD, dword(0) }));
+    EXPECT_EQ(getRaw(CameraKeyPath(1), "ShowMe"), (RawValue { REG_DWORD, dword(0) }));
+    EXPECT_EQ(getRaw(CameraKeyPath(1), "Debug"), (RawValue { REG_DWORD, dword(0) }));
 }
 
 TEST_F(SeedingTest, NumbersStoredAsTextAreKept)
@@ -102,7 +104,7 @@ TEST_F(SeedingTest, NumbersStoredAsTextAreKept)
     Module1::SeedSettings();
     Veskat::WriteCameraText(0, "Left", "1200");
     Module1::SeedSettings();
-    EXPECT_EQ(getRaw(CameraKeyPath(0), "Left"), (RawValue{REG_SZ, sz("1200")}));
+    EXPECT_EQ(getRaw(CameraKeyPath(0), "Left"), (RawValue { REG_SZ, sz("1200") }));
 }
 
 struct CameraSizeCase {
@@ -112,7 +114,7 @@ struct CameraSizeCase {
     RawValue afterwards;
 };
 
-class SeedingCameraSizeTest : public SeedingTest, public ::testing::WithParamInterface<CameraSizeCase> {};
+class SeedingCameraSizeTest : public SeedingTest, public ::testing::WithParamInterface<CameraSizeCase> { };
 
 TEST_P(SeedingCameraSizeTest, LoadsTheOffsetWithoutStopping)
 {
@@ -121,21 +123,20 @@ TEST_P(SeedingCameraSizeTest, LoadsTheOffsetWithoutStopping)
     Module1::SeedSettings();
     EXPECT_EQ(Module1::CameraSize, c.cameraSize);
     EXPECT_EQ(getRaw(Veskat::kSettingsRootPath, Veskat::kCameraSizeValue), c.afterwards);
-    EXPECT_EQ(getRaw(CameraKeyPath(13), "Top"), (RawValue{REG_DWORD, dword(500 + 250 * 13)}));
+    EXPECT_EQ(getRaw(CameraKeyPath(13), "Top"), (RawValue { REG_DWORD, dword(500 + 250 * 13) }));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SeedingCameraSizeTest,
-    ::testing::Values(CameraSizeCase{REG_DWORD, dword(1500), 1500, RawValue{REG_DWORD, dword(1500)}},
-                      CameraSizeCase{REG_DWORD, dword(static_cast<std::uint32_t>(-200)), -200,
-                                     RawValue{REG_DWORD, dword(static_cast<std::uint32_t>(-200))}},
-                      CameraSizeCase{REG_DWORD, dword(70000), 32767, RawValue{REG_DWORD, dword(70000)}},
-                      CameraSizeCase{REG_DWORD, dword(static_cast<std::uint32_t>(-70000)), -32768,
-                                     RawValue{REG_DWORD, dword(static_cast<std::uint32_t>(-70000))}},
-                      CameraSizeCase{REG_SZ, sz(" 300 "), 300, RawValue{REG_SZ, sz(" 300 ")}},
-                      CameraSizeCase{REG_SZ, sz("big"), 0, RawValue{REG_SZ, sz("big")}},
-                      CameraSizeCase{REG_SZ, sz(""), 0, RawValue{REG_DWORD, dword(0)}},
-                      CameraSizeCase{REG_BINARY, "\x05", 0, RawValue{REG_DWORD, dword(0)}}));
+INSTANTIATE_TEST_SUITE_P(Cases, SeedingCameraSizeTest,
+    ::testing::Values(CameraSizeCase { REG_DWORD, dword(1500), 1500, RawValue { REG_DWORD, dword(1500) } },
+        CameraSizeCase { REG_DWORD, dword(static_cast<std::uint32_t>(-200)), -200,
+            RawValue { REG_DWORD, dword(static_cast<std::uint32_t>(-200)) } },
+        CameraSizeCase { REG_DWORD, dword(70000), 32767, RawValue { REG_DWORD, dword(70000) } },
+        CameraSizeCase { REG_DWORD, dword(static_cast<std::uint32_t>(-70000)), -32768,
+            RawValue { REG_DWORD, dword(static_cast<std::uint32_t>(-70000)) } },
+        CameraSizeCase { REG_SZ, sz(" 300 "), 300, RawValue { REG_SZ, sz(" 300 ") } },
+        CameraSizeCase { REG_SZ, sz("big"), 0, RawValue { REG_SZ, sz("big") } },
+        CameraSizeCase { REG_SZ, sz(""), 0, RawValue { REG_DWORD, dword(0) } },
+        CameraSizeCase { REG_BINARY, "\x05", 0, RawValue { REG_DWORD, dword(0) } }));
 
 } // namespace
 } // namespace settings_test

@@ -24,7 +24,7 @@ struct TextEquality {
     bool equal;
 };
 
-class SettingValueTextEquality : public ::testing::TestWithParam<TextEquality> {};
+class SettingValueTextEquality : public ::testing::TestWithParam<TextEquality> { };
 
 TEST_P(SettingValueTextEquality, Compares)
 {
@@ -32,15 +32,11 @@ TEST_P(SettingValueTextEquality, Compares)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingValueTextEquality,
-                         ::testing::Values(TextEquality{SettingValue(), "", true},
-                                           TextEquality{SettingValue(), "0", false},
-                                           TextEquality{text(""), "", true},
-                                           TextEquality{text("Camera #1"), "Camera #1", true},
-                                           TextEquality{text("Camera #1"), "camera #1", false},
-                                           TextEquality{text("a"), "a ", false},
-                                           TextEquality{integer(0), "", false},
-                                           TextEquality{integer(0), "0", false},
-                                           TextEquality{integer(12), "12", false}));
+    ::testing::Values(TextEquality { SettingValue(), "", true }, TextEquality { SettingValue(), "0", false },
+        TextEquality { text(""), "", true }, TextEquality { text("Camera #1"), "Camera #1", true },
+        TextEquality { text("Camera #1"), "camera #1", false }, TextEquality { text("a"), "a ", false },
+        TextEquality { integer(0), "", false }, TextEquality { integer(0), "0", false },
+        TextEquality { integer(12), "12", false }));
 
 struct NumberEquality {
     SettingValue value;
@@ -48,7 +44,7 @@ struct NumberEquality {
     bool equal;
 };
 
-class SettingValueNumberEquality : public ::testing::TestWithParam<NumberEquality> {};
+class SettingValueNumberEquality : public ::testing::TestWithParam<NumberEquality> { };
 
 TEST_P(SettingValueNumberEquality, Compares)
 {
@@ -56,13 +52,10 @@ TEST_P(SettingValueNumberEquality, Compares)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingValueNumberEquality,
-                         ::testing::Values(NumberEquality{SettingValue(), 0, true},
-                                           NumberEquality{SettingValue(), 1, false},
-                                           NumberEquality{integer(1), 1, true},
-                                           NumberEquality{integer(2), 1, false},
-                                           NumberEquality{integer(-5), -5, true},
-                                           NumberEquality{text("1"), 1, false},
-                                           NumberEquality{text(""), 0, false}));
+    ::testing::Values(NumberEquality { SettingValue(), 0, true }, NumberEquality { SettingValue(), 1, false },
+        NumberEquality { integer(1), 1, true }, NumberEquality { integer(2), 1, false },
+        NumberEquality { integer(-5), -5, true }, NumberEquality { text("1"), 1, false },
+        NumberEquality { text(""), 0, false }));
 
 TEST(SettingValueKinds, TellWhatTheyHold)
 {
@@ -79,7 +72,7 @@ struct ToText {
     std::string expected;
 };
 
-class SettingValueToText : public ::testing::TestWithParam<ToText> {};
+class SettingValueToText : public ::testing::TestWithParam<ToText> { };
 
 TEST_P(SettingValueToText, Converts)
 {
@@ -87,10 +80,9 @@ TEST_P(SettingValueToText, Converts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingValueToText,
-                         ::testing::Values(ToText{SettingValue(), ""}, ToText{integer(0), "0"},
-                                           ToText{integer(-2147483647 - 1), "-2147483648"},
-                                           ToText{integer(2147483647), "2147483647"},
-                                           ToText{text(" x "), " x "}));
+    ::testing::Values(ToText { SettingValue(), "" }, ToText { integer(0), "0" },
+        ToText { integer(-2147483647 - 1), "-2147483648" }, ToText { integer(2147483647), "2147483647" },
+        ToText { text(" x "), " x " }));
 
 // Expected results of the three numeric conversions; nullopt is a failure.
 struct ToNumber {
@@ -100,7 +92,7 @@ struct ToNumber {
     std::optional<double> real;
 };
 
-class SettingValueToNumber : public ::testing::TestWithParam<ToNumber> {};
+class SettingValueToNumber : public ::testing::TestWithParam<ToNumber> { };
 
 TEST_P(SettingValueToNumber, Converts)
 {
@@ -112,25 +104,22 @@ TEST_P(SettingValueToNumber, Converts)
 
 constexpr std::nullopt_t none = std::nullopt;
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SettingValueToNumber,
-    ::testing::Values(ToNumber{SettingValue(), 0, 0, 0.0}, ToNumber{integer(1500), 1500, 1500, 1500.0},
-                      ToNumber{integer(-32768), -32768, -32768, -32768.0},
-                      ToNumber{integer(32768), none, 32768, 32768.0},
-                      ToNumber{integer(-32769), none, -32769, -32769.0},
-                      ToNumber{text("42"), 42, 42, 42.0}, ToNumber{text("  42\t"), 42, 42, 42.0},
-                      ToNumber{text("+7"), 7, 7, 7.0}, ToNumber{text("-7"), -7, -7, -7.0},
-                      ToNumber{text("2.5"), 2, 2, 2.5}, ToNumber{text("3.5"), 4, 4, 3.5},
-                      ToNumber{text("-2.5"), -2, -2, -2.5}, ToNumber{text("0.5"), 0, 0, 0.5},
-                      ToNumber{text("2.6"), 3, 3, 2.6}, ToNumber{text("1e3"), 1000, 1000, 1000.0},
-                      ToNumber{text("32767.5"), none, 32768, 32767.5},
-                      ToNumber{text("2147483647"), none, 2147483647, 2147483647.0},
-                      ToNumber{text("2147483648"), none, none, 2147483648.0},
-                      ToNumber{text(""), none, none, none}, ToNumber{text("   "), none, none, none},
-                      ToNumber{text("abc"), none, none, none}, ToNumber{text("12abc"), none, none, none},
-                      ToNumber{text("1 2"), none, none, none}, ToNumber{text("0x10"), none, none, none},
-                      ToNumber{text("inf"), none, none, none}, ToNumber{text("nan"), none, none, none},
-                      ToNumber{text("1e999"), none, none, none}, ToNumber{text("--1"), none, none, none},
-                      ToNumber{text("+"), none, none, none}));
+INSTANTIATE_TEST_SUITE_P(Cases, SettingValueToNumber,
+    ::testing::Values(ToNumber { SettingValue(), 0, 0, 0.0 }, ToNumber { integer(1500), 1500, 1500, 1500.0 },
+        ToNumber { integer(-32768), -32768, -32768, -32768.0 },
+        ToNumber { integer(32768), none, 32768, 32768.0 },
+        ToNumber { integer(-32769), none, -32769, -32769.0 }, ToNumber { text("42"), 42, 42, 42.0 },
+        ToNumber { text("  42\t"), 42, 42, 42.0 }, ToNumber { text("+7"), 7, 7, 7.0 },
+        ToNumber { text("-7"), -7, -7, -7.0 }, ToNumber { text("2.5"), 2, 2, 2.5 },
+        ToNumber { text("3.5"), 4, 4, 3.5 }, ToNumber { text("-2.5"), -2, -2, -2.5 },
+        ToNumber { text("0.5"), 0, 0, 0.5 }, ToNumber { text("2.6"), 3, 3, 2.6 },
+        ToNumber { text("1e3"), 1000, 1000, 1000.0 }, ToNumber { text("32767.5"), none, 32768, 32767.5 },
+        ToNumber { text("2147483647"), none, 2147483647, 2147483647.0 },
+        ToNumber { text("2147483648"), none, none, 2147483648.0 }, ToNumber { text(""), none, none, none },
+        ToNumber { text("   "), none, none, none }, ToNumber { text("abc"), none, none, none },
+        ToNumber { text("12abc"), none, none, none }, ToNumber { text("1 2"), none, none, none },
+        ToNumber { text("0x10"), none, none, none }, ToNumber { text("inf"), none, none, none },
+        ToNumber { text("nan"), none, none, none }, ToNumber { text("1e999"), none, none, none },
+        ToNumber { text("--1"), none, none, none }, ToNumber { text("+"), none, none, none }));
 
 } // namespace

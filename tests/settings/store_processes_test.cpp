@@ -12,7 +12,7 @@
 namespace settings_test {
 namespace {
 
-class StoreProcessesTest : public RegistryTest {};
+class StoreProcessesTest : public RegistryTest { };
 
 std::string valueName(int writer, int i)
 {
@@ -27,12 +27,12 @@ std::string valueName(int writer, int i)
         const std::string path = std::string(kScratchPath) + "\\Writer" + std::to_string(writer % 2);
         HKEY key = nullptr;
         DWORD disposition = 0;
-        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  &disposition);
+        LONG rc = RegCreateKeyExA(
+            HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition);
         if (rc == ERROR_SUCCESS) {
             const std::string data = std::to_string(i);
             rc = RegSetValueExA(key, valueName(writer, i).c_str(), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+                reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
             RegCloseKey(key);
         }
         if (rc != ERROR_SUCCESS) {
@@ -75,7 +75,7 @@ TEST_F(StoreProcessesTest, WritersAtOnceLoseNothing)
         const std::string path = std::string(kScratchPath) + "\\Writer" + std::to_string(w % 2);
         for (int i = 0; i < kValues; ++i) {
             const std::string data = std::to_string(i);
-            ASSERT_EQ(getRaw(path, valueName(w, i)), (RawValue{REG_SZ, data + std::string(1, '\0')}))
+            ASSERT_EQ(getRaw(path, valueName(w, i)), (RawValue { REG_SZ, data + std::string(1, '\0') }))
                 << valueName(w, i);
         }
     }
@@ -111,7 +111,7 @@ TEST_F(StoreProcessesTest, KilledWriterLosesNothingAcknowledged)
 
     // The store is still sound and writable after the kill.
     EXPECT_EQ(setRaw(path, "after", REG_SZ, "x"), ERROR_SUCCESS);
-    EXPECT_EQ(getRaw(path, "after"), (RawValue{REG_SZ, "x"}));
+    EXPECT_EQ(getRaw(path, "after"), (RawValue { REG_SZ, "x" }));
 }
 
 } // namespace

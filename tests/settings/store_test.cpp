@@ -34,7 +34,7 @@ void writeFile(const fs::path& path, const std::string& bytes)
     out << bytes;
 }
 
-class StoreTest : public RegistryTest {};
+class StoreTest : public RegistryTest { };
 
 TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
 {
@@ -61,16 +61,20 @@ TEST_F(StoreTest, ReadsOfAMissingStoreCreateNothing)
 {
     EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local").isEmpty());
     EXPECT_FALSE(keyExists(kScratchPath));
-    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
+    Veskat::WriteRegistryValue(
+        HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
     EXPECT_FALSE(fs::exists(m_env.registryFile()));
 }
 
 TEST_F(StoreTest, ValuesSurviveAReopenFromAnotherThread)
 {
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
-    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
+    Veskat::WriteRegistryValue(
+        HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
     SettingValue seen;
-    std::thread([&] { seen = Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local"); }).join();
+    std::thread([&] {
+        seen = Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local");
+    }).join();
     EXPECT_EQ(seen, SettingValue::text("y"));
 }
 
@@ -90,17 +94,17 @@ TEST_F(StoreTest, NonAsciiTextIsKeptAndOnlyAsciiNamesFoldCase)
 {
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
     const std::string title = "Kamera Süd – Tor ✓";
-    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "Titel-Ä", SettingValue::text(title), REG_SZ,
-                               "Local");
+    Veskat::WriteRegistryValue(
+        HKEY_LOCAL_MACHINE, kScratchPath, "Titel-Ä", SettingValue::text(title), REG_SZ, "Local");
     EXPECT_EQ(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "TITEL-Ä", "Local"),
-              SettingValue::text(title));
+        SettingValue::text(title));
     // NOCASE folds ASCII letters only: "ä" is another name than "Ä".
     EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "titel-ä", "Local").isEmpty());
 }
 
 TEST_F(StoreTest, ValuesAreListedInTheOrderTheyWereFirstWritten)
 {
-    for (const char* name : {"zeta", "Alpha", "mid"})
+    for (const char* name : { "zeta", "Alpha", "mid" })
         ASSERT_EQ(setRaw(kScratchPath, name, REG_SZ, "1"), ERROR_SUCCESS);
     ASSERT_EQ(setRaw(kScratchPath, "ALPHA", REG_SZ, "2"), ERROR_SUCCESS);
     OpenKey key(createKey(kScratchPath));
@@ -119,9 +123,9 @@ TEST_F(StoreTest, LeadingBackslashIsABadPath)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              &disposition),
-              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &key, &disposition),
+        ERROR_BAD_PATHNAME);
 }
 
 // Files at the store path that are not a sound store of ours.
@@ -130,7 +134,7 @@ struct BadStore {
     std::string (*make)(const std::string& validStore);
 };
 
-class BadStoreTest : public StoreTest, public ::testing::WithParamInterface<BadStore> {};
+class BadStoreTest : public StoreTest, public ::testing::WithParamInterface<BadStore> { };
 
 std::string validStoreBytes(const veskat_test::TempEnvironment& env)
 {
@@ -165,35 +169,34 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     EXPECT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, BadStoreTest,
+INSTANTIATE_TEST_SUITE_P(Files, BadStoreTest,
     ::testing::Values(
-        BadStore{"Garbage", [](const std::string&) { return std::string("this is no database\n", 20); }},
-        BadStore{"Empty", [](const std::string&) { return std::string(); }},
-        BadStore{"Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); }},
-        BadStore{"HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); }},
-        BadStore{"ForeignDatabase",
-                 [](const std::string&) {
-                     veskat_test::TempEnvironment other;
-                     sqlite3* db = nullptr;
-                     sqlite3_open(other.registryFile().c_str(), &db);
-                     sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
-                     sqlite3_close(db);
-                     return readFile(other.registryFile());
-                 }}),
+        BadStore { "Garbage", [](const std::string&) { return std::string("this is no database\n", 20); } },
+        BadStore { "Empty", [](const std::string&) { return std::string(); } },
+        BadStore { "Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); } },
+        BadStore { "HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); } },
+        BadStore { "ForeignDatabase",
+            [](const std::string&) {
+                veskat_test::TempEnvironment other;
+                sqlite3* db = nullptr;
+                sqlite3_open(other.registryFile().c_str(), &db);
+                sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
+                sqlite3_close(db);
+                return readFile(other.registryFile());
+            } }),
     [](const ::testing::TestParamInfo<BadStore>& info) { return std::string(info.param.name); });
 
-class TransactionTest : public StoreTest {};
+class TransactionTest : public StoreTest { };
 
 TEST_F(TransactionTest, CommitKeepsEveryWrite)
 {
     EXPECT_TRUE(registry_store::runInTransaction([] {
         return setRaw(kScratchPath, "a", REG_SZ, "1") == ERROR_SUCCESS
             && setRaw(std::string(kScratchPath) + "\\Sub", "b", REG_SZ, "2") == ERROR_SUCCESS
-            && getRaw(kScratchPath, "a") == RawValue{REG_SZ, "1"}; // sees its own writes
+            && getRaw(kScratchPath, "a") == RawValue { REG_SZ, "1" }; // sees its own writes
     }));
-    EXPECT_EQ(getRaw(kScratchPath, "a"), (RawValue{REG_SZ, "1"}));
-    EXPECT_EQ(getRaw(std::string(kScratchPath) + "\\Sub", "b"), (RawValue{REG_SZ, "2"}));
+    EXPECT_EQ(getRaw(kScratchPath, "a"), (RawValue { REG_SZ, "1" }));
+    EXPECT_EQ(getRaw(std::string(kScratchPath) + "\\Sub", "b"), (RawValue { REG_SZ, "2" }));
 }
 
 TEST_F(TransactionTest, FalseOrAnExceptionKeepsNothing)
@@ -208,13 +211,13 @@ TEST_F(TransactionTest, FalseOrAnExceptionKeepsNothing)
         setRaw(kScratchPath, "b", REG_SZ, "1");
         throw std::runtime_error("stop");
     }),
-                 std::runtime_error);
-    EXPECT_EQ(getRaw(kScratchPath, "kept"), (RawValue{REG_SZ, "0"}));
+        std::runtime_error);
+    EXPECT_EQ(getRaw(kScratchPath, "kept"), (RawValue { REG_SZ, "0" }));
     EXPECT_EQ(getRaw(kScratchPath, "a").type, 0xFFFFFFFFu);
     EXPECT_EQ(getRaw(kScratchPath, "b").type, 0xFFFFFFFFu);
     // The thread is out of the transaction again: a plain write commits.
     ASSERT_EQ(setRaw(kScratchPath, "after", REG_SZ, "1"), ERROR_SUCCESS);
-    std::thread([] { EXPECT_EQ(getRaw(kScratchPath, "after"), (RawValue{REG_SZ, "1"})); }).join();
+    std::thread([] { EXPECT_EQ(getRaw(kScratchPath, "after"), (RawValue { REG_SZ, "1" })); }).join();
 }
 
 TEST_F(TransactionTest, OtherThreadsSeeNothingBeforeTheCommit)
@@ -224,9 +227,9 @@ TEST_F(TransactionTest, OtherThreadsSeeNothingBeforeTheCommit)
         setRaw(kScratchPath, "x", REG_SZ, "new");
         RawValue seen;
         std::thread([&] { seen = getRaw(kScratchPath, "x"); }).join();
-        return seen == RawValue{REG_SZ, "old"};
+        return seen == RawValue { REG_SZ, "old" };
     }));
-    EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue{REG_SZ, "new"}));
+    EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue { REG_SZ, "new" }));
 }
 
 TEST_F(TransactionTest, ReadOnlyWorkOnAMissingStoreCreatesNothing)
