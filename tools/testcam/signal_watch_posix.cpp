@@ -1,5 +1,6 @@
 #include "tools/testcam/signal_watch.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -29,7 +30,7 @@ bool watchTerminationSignals(std::function<void(int signal)> handler)
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, O_NONBLOCK);
     }
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
+    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler = std::move(handler)] {
         unsigned char byte = 0;
         while (::read(g_pipe[0], &byte, 1) == 1)
