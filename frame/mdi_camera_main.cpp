@@ -1,5 +1,6 @@
 #include "frame/mdi_camera_main.h"
 
+#include "config/frm_camera_config.h"
 #include "platform/twips/screen_dpi.h"
 #include "platform/twips/twips.h"
 #include "platform/window_list/open_window_list.h"
@@ -108,6 +109,7 @@ void MDICameraMain::updateWindowList()
 
 void MDICameraMain::mnuConfigure_Click(int /*index*/)
 {
+    frmCameraConfig::showOrRaise();
 }
 
 void MDICameraMain::mnuSaveCameraPositions_Click()

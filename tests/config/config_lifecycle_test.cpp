@@ -101,12 +101,21 @@ TEST_F(ConfigLifecycle, IsInTheOpenWindowListOnlyWhileOpen)
 
 TEST_F(ConfigLifecycle, ProgramQuitWritesTheFields)
 {
-    frmCameraConfig* form = frmCameraConfig::showOrRaise();
-    form->txtIPAddress[0]->setText("192.168.7.7");
-    EXPECT_EQ(runEventLoop([] { QCoreApplication::quit(); }), 0);
-    flushDeletes();
-    EXPECT_EQ(frmCameraConfig::openForm(), nullptr);
-    EXPECT_EQ(readRaw(0, Value::IPAddress)->text(), "192.168.7.7");
+    // quit() asks every window to close; exit() only leaves the event loop.
+    const std::pair<const char*, void (*)()> ways[] = {
+        { "quit", [] { QCoreApplication::quit(); } },
+        { "exit", [] { QCoreApplication::exit(0); } },
+    };
+    for (const auto& [name, end] : ways) {
+        SCOPED_TRACE(name);
+        frmCameraConfig* form = frmCameraConfig::showOrRaise();
+        const std::string address = std::string("192.168.7.") + (name[0] == 'q' ? "1" : "2");
+        form->txtIPAddress[0]->setText(QString::fromStdString(address));
+        EXPECT_EQ(runEventLoop(end), 0);
+        flushDeletes();
+        EXPECT_EQ(frmCameraConfig::openForm(), nullptr);
+        EXPECT_EQ(readRaw(0, Value::IPAddress)->text(), address);
+    }
 }
 
 TEST_F(ConfigLifecycle, ClosingTheLastWindowEndsTheProgram)
@@ -124,13 +133,14 @@ TEST_F(ConfigLifecycle, KeepsTheProgramRunningAfterTheOtherWindowsClose)
     form->txtUsername[3]->setText("still here");
 
     QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QObject guard; // drops the queued step should the loop end early
     int closedAfterOther = -1;
     bool formVisibleAfterOther = false;
     const int exitCode = runEventLoop([&] {
         other->close();
         closedAfterOther = lastWindowClosed.count();
         formVisibleAfterOther = form->isVisible();
-        QTimer::singleShot(0, qApp, [form] { closeWithCloseBox(form); });
+        QTimer::singleShot(0, &guard, [form] { closeWithCloseBox(form); });
     });
     EXPECT_EQ(closedAfterOther, 0);
     EXPECT_TRUE(formVisibleAfterOther);
