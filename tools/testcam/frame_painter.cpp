@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <numbers>
 
 namespace testcam {
 
@@ -58,7 +59,8 @@ FramePainter::FramePainter(int width, int height)
         const double phase = static_cast<double>(i % m_period) / m_period;
         const double tri = phase < 0.5 ? phase * 2 : (1 - phase) * 2;
         m_lumaRamp[static_cast<size_t>(i)] = static_cast<std::uint8_t>(50 + 150 * tri);
-        const double c = std::sin(2 * M_PI * static_cast<double>(i % (2 * m_period)) / (2 * m_period));
+        const double c
+            = std::sin(2 * std::numbers::pi * static_cast<double>(i % (2 * m_period)) / (2 * m_period));
         m_chromaRamp[static_cast<size_t>(i)] = static_cast<std::uint8_t>(128 + 50 * c);
     }
     // Roughly Gaussian (sum of uniforms), long enough that every picture reads
