@@ -55,8 +55,7 @@ Veskat::CheckValue toCheckValue(Qt::CheckState state)
 void writeText(int index, const char* valueName, const QLineEdit* box)
 {
     Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(index), valueName,
-                               Veskat::SettingValue::text(box->text().toStdString()), REG_SZ,
-                               Veskat::kLocalMachine);
+        Veskat::SettingValue::text(box->text().toStdString()), REG_SZ, Veskat::kLocalMachine);
 }
 
 void writeCheck(int index, const char* valueName, Veskat::CheckBoxSetting loaded, const QCheckBox* box)
@@ -64,7 +63,7 @@ void writeCheck(int index, const char* valueName, Veskat::CheckBoxSetting loaded
     loaded.state = toCheckValue(box->checkState());
     const Veskat::StoredCheckValue stored = Veskat::valueToStore(loaded);
     Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(index), valueName, stored.value,
-                               stored.type, Veskat::kLocalMachine);
+        stored.type, Veskat::kLocalMachine);
 }
 
 } // namespace
@@ -92,8 +91,8 @@ frmCameraConfig* frmCameraConfig::openForm()
 
 frmCameraConfig::frmCameraConfig()
     : QWidget(nullptr,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                  | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     // A tool window keeps the form off the task bar; Qt then drops it from the
     // windows that keep the program alive, which this form must count among.

@@ -22,8 +22,7 @@ class frmCameraConfig : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kCameraCount = 14;
-    template <typename T>
-    using ControlArray = std::array<T*, kCameraCount>;
+    template <typename T> using ControlArray = std::array<T*, kCameraCount>;
 
     // "Configure Cameras": creates, fills, centres and shows the form, or
     // brings the open one forward.

@@ -59,7 +59,7 @@ QFont formFont(double points, bool bold)
 {
     static const QStringList families = [] {
         const QStringList wanted { "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
-                                   "Arimo" };
+            "Arimo" };
         QStringList present;
         for (const QString& family : wanted) {
             if (QFontDatabase::hasFamily(family))
@@ -79,7 +79,7 @@ QFont formFont(double points, bool bold)
 QRect toPixels(platform::ScreenDpi dpi, double left, double top, double width, double height)
 {
     return { platform::twipsToPixels(left, dpi.x), platform::twipsToPixels(top, dpi.y),
-             platform::twipsToPixelSize(width, dpi.x), platform::twipsToPixelSize(height, dpi.y) };
+        platform::twipsToPixelSize(width, dpi.x), platform::twipsToPixelSize(height, dpi.y) };
 }
 
 QRect toPixels(platform::ScreenDpi dpi, const Place& place, int drop = 0, int width = 0)
@@ -125,15 +125,16 @@ void frmCameraConfig::createControls()
     const QFont captionFont = formFont(9.75, true);
 
     setFont(regular);
-    setFixedSize(platform::twipsToPixelSize(kClientWidth, dpi.x),
-                 platform::twipsToPixelSize(kClientHeight, dpi.y));
+    setFixedSize(
+        platform::twipsToPixelSize(kClientWidth, dpi.x), platform::twipsToPixelSize(kClientHeight, dpi.y));
 
     for (int i = 0; i < kCameraCount; ++i) {
         const int column = i / kRows;
         const int row = i % kRows;
         auto* frame = new QGroupBox(QStringLiteral("Camera %1 Setup").arg(i + 1), this);
         frame->setFont(captionFont);
-        frame->setGeometry(toPixels(dpi, kColumnLeft[column], kRowTop[row], kColumnWidth[column], kFrameHeight));
+        frame->setGeometry(
+            toPixels(dpi, kColumnLeft[column], kRowTop[row], kColumnWidth[column], kFrameHeight));
         fraCamera[i] = frame;
 
         const int drop = i == 0 ? kFrame0Drop : 0;

@@ -23,7 +23,7 @@ void PrintTo(const LoadCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class CheckBoxLoad : public testing::TestWithParam<LoadCase> {};
+class CheckBoxLoad : public testing::TestWithParam<LoadCase> { };
 
 TEST_P(CheckBoxLoad, ShowsTheStateAndKeepsWhatItCannotShow)
 {
@@ -35,18 +35,17 @@ TEST_P(CheckBoxLoad, ShowsTheStateAndKeepsWhatItCannotShow)
         EXPECT_EQ(*setting.kept, c.stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StoredValues, CheckBoxLoad,
+INSTANTIATE_TEST_SUITE_P(StoredValues, CheckBoxLoad,
     testing::Values(LoadCase { "missing", SettingValue::empty(), CheckValue::Unchecked, false },
-                    LoadCase { "zero", SettingValue::integer(0), CheckValue::Unchecked, false },
-                    LoadCase { "one", SettingValue::integer(1), CheckValue::Checked, false },
-                    LoadCase { "two", SettingValue::integer(2), CheckValue::Grayed, false },
-                    LoadCase { "text_one", SettingValue::text("1"), CheckValue::Checked, false },
-                    LoadCase { "three", SettingValue::integer(3), CheckValue::Grayed, true },
-                    LoadCase { "minus_one", SettingValue::integer(-1), CheckValue::Grayed, true },
-                    LoadCase { "beyond_16_bits", SettingValue::integer(70000), CheckValue::Grayed, true },
-                    LoadCase { "text_no_number", SettingValue::text("abc"), CheckValue::Grayed, true },
-                    LoadCase { "text_out_of_range", SettingValue::text("12"), CheckValue::Grayed, true }),
+        LoadCase { "zero", SettingValue::integer(0), CheckValue::Unchecked, false },
+        LoadCase { "one", SettingValue::integer(1), CheckValue::Checked, false },
+        LoadCase { "two", SettingValue::integer(2), CheckValue::Grayed, false },
+        LoadCase { "text_one", SettingValue::text("1"), CheckValue::Checked, false },
+        LoadCase { "three", SettingValue::integer(3), CheckValue::Grayed, true },
+        LoadCase { "minus_one", SettingValue::integer(-1), CheckValue::Grayed, true },
+        LoadCase { "beyond_16_bits", SettingValue::integer(70000), CheckValue::Grayed, true },
+        LoadCase { "text_no_number", SettingValue::text("abc"), CheckValue::Grayed, true },
+        LoadCase { "text_out_of_range", SettingValue::text("12"), CheckValue::Grayed, true }),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST(CheckBoxStore, UntouchedUnshowableValueGoesBackWithItsType)

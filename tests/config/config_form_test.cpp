@@ -70,7 +70,8 @@ TEST_F(ConfigForm, CloseBoxRewritesAll84Values)
         SCOPED_TRACE(i);
         const bool seeded = i < 7;
         const std::string n = std::to_string(i);
-        const std::string expected[] = { i == 2 ? "5" : "10.0.0." + n, "user" + n, "secret" + n, "Gate " + n };
+        const std::string expected[]
+            = { i == 2 ? "5" : "10.0.0." + n, "user" + n, "secret" + n, "Gate " + n };
         for (int k = 0; k < 4; ++k) {
             const auto raw = readRaw(i, kTextValues[k]);
             ASSERT_TRUE(raw) << kTextValues[k];
@@ -114,7 +115,7 @@ TEST_F(ConfigForm, EditsOfEveryKindAreStoredAsTyped)
     form->txtPassword[13]->setText(QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c\u20ac"));
     const QString longTitle(40000, QChar('x'));
     form->txtCameraTitle[0]->setText(longTitle);
-    QTest::mouseClick(form->chkShow[13], Qt::LeftButton);     // 1 -> 0
+    QTest::mouseClick(form->chkShow[13], Qt::LeftButton); // 1 -> 0
     QTest::mouseClick(form->chkDebugMode[13], Qt::LeftButton); // 0 -> 1
     QTest::mouseClick(form->cmdSave, Qt::LeftButton);
     flushDeletes();
@@ -228,7 +229,7 @@ TEST_P(UnshowableValue, TouchedBoxStoresWhatTheUserChose)
     store(6, Value::ShowMe);
     store(11, Value::Debug);
     frmCameraConfig* form = frmCameraConfig::showOrRaise();
-    QTest::mouseClick(form->chkShow[6], Qt::LeftButton);       // grayed -> unchecked
+    QTest::mouseClick(form->chkShow[6], Qt::LeftButton); // grayed -> unchecked
     QTest::mouseClick(form->chkDebugMode[11], Qt::LeftButton); // grayed -> unchecked
     QTest::mouseClick(form->chkDebugMode[11], Qt::LeftButton); // -> checked
     QTest::mouseClick(form->cmdSave, Qt::LeftButton);
@@ -243,14 +244,11 @@ TEST_P(UnshowableValue, TouchedBoxStoresWhatTheUserChose)
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredValues, UnshowableValue,
-                         testing::Values(Unshowable { "number_three", REG_DWORD, "", 3 },
-                                         Unshowable { "number_minus_one", REG_DWORD, "", -1 },
-                                         Unshowable { "number_beyond_16_bits", REG_DWORD, "", 70000 },
-                                         Unshowable { "text_abc", REG_SZ, "abc", 0 },
-                                         Unshowable { "text_big_number", REG_SZ, "99999", 0 },
-                                         Unshowable { "text_empty", REG_SZ, "", 0 }),
-                         [](const testing::TestParamInfo<Unshowable>& info) {
-                             return std::string(info.param.name);
-                         });
+    testing::Values(Unshowable { "number_three", REG_DWORD, "", 3 },
+        Unshowable { "number_minus_one", REG_DWORD, "", -1 },
+        Unshowable { "number_beyond_16_bits", REG_DWORD, "", 70000 },
+        Unshowable { "text_abc", REG_SZ, "abc", 0 }, Unshowable { "text_big_number", REG_SZ, "99999", 0 },
+        Unshowable { "text_empty", REG_SZ, "", 0 }),
+    [](const testing::TestParamInfo<Unshowable>& info) { return std::string(info.param.name); });
 
 } // namespace

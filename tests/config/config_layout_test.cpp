@@ -145,8 +145,8 @@ TEST_F(ConfigLayout, ControlsLieWhereTheFrameLayoutPutsThem)
 
 TEST_F(ConfigLayout, TextsUseASansFont)
 {
-    for (QWidget* w : { static_cast<QWidget*>(m_form->txtIPAddress[5]), static_cast<QWidget*>(m_form->lblPassword[5]),
-                        static_cast<QWidget*>(m_form->fraCamera[5]) }) {
+    for (QWidget* w : { static_cast<QWidget*>(m_form->txtIPAddress[5]),
+             static_cast<QWidget*>(m_form->lblPassword[5]), static_cast<QWidget*>(m_form->fraCamera[5]) }) {
         const QFontInfo info(w->font());
         EXPECT_FALSE(info.fixedPitch()) << info.family().toStdString();
     }
@@ -156,12 +156,10 @@ TEST_F(ConfigLayout, TabGoesLeftToRightInsideAFrameFrameByFrame)
 {
     std::vector<QWidget*> expected;
     for (int i = 0; i < 14; ++i) {
-        for (QWidget* w : { static_cast<QWidget*>(m_form->txtCameraTitle[i]),
-                            static_cast<QWidget*>(m_form->txtUsername[i]),
-                            static_cast<QWidget*>(m_form->txtPassword[i]),
-                            static_cast<QWidget*>(m_form->txtIPAddress[i]),
-                            static_cast<QWidget*>(m_form->chkDebugMode[i]),
-                            static_cast<QWidget*>(m_form->chkShow[i]) })
+        for (QWidget* w :
+            { static_cast<QWidget*>(m_form->txtCameraTitle[i]), static_cast<QWidget*>(m_form->txtUsername[i]),
+                static_cast<QWidget*>(m_form->txtPassword[i]), static_cast<QWidget*>(m_form->txtIPAddress[i]),
+                static_cast<QWidget*>(m_form->chkDebugMode[i]), static_cast<QWidget*>(m_form->chkShow[i]) })
             expected.push_back(w);
     }
     expected.push_back(m_form->cmdSave);

@@ -93,8 +93,9 @@ TEST_F(ConfigLifecycle, IsInTheOpenWindowListOnlyWhileOpen)
 {
     frmCameraConfig* form = frmCameraConfig::showOrRaise();
     EXPECT_TRUE(inWindowList(form));
-    EXPECT_FALSE(platform::OpenWindowList::instance().cameraNumber(
-                     platform::OpenWindowList::instance().count() - 1).has_value());
+    EXPECT_FALSE(platform::OpenWindowList::instance()
+                     .cameraNumber(platform::OpenWindowList::instance().count() - 1)
+                     .has_value());
     closeWithCloseBox(form);
     EXPECT_FALSE(inWindowList(form));
 }

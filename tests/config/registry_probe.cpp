@@ -34,8 +34,8 @@ std::optional<RawValue> readRaw(int cameraIndex, const char* valueName)
     LONG status = RegQueryValueExA(key, valueName, nullptr, &value.type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        status = RegQueryValueExA(key, valueName, nullptr, &value.type,
-                                  reinterpret_cast<LPBYTE>(value.bytes.data()), &size);
+        status = RegQueryValueExA(
+            key, valueName, nullptr, &value.type, reinterpret_cast<LPBYTE>(value.bytes.data()), &size);
         value.bytes.resize(size);
     }
     RegCloseKey(key);
@@ -48,14 +48,14 @@ void writeText(int cameraIndex, const char* valueName, const std::string& text)
 {
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(cameraIndex), Veskat::kLocalMachine);
     Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(cameraIndex), valueName,
-                               Veskat::SettingValue::text(text), REG_SZ, Veskat::kLocalMachine);
+        Veskat::SettingValue::text(text), REG_SZ, Veskat::kLocalMachine);
 }
 
 void writeNumber(int cameraIndex, const char* valueName, std::int32_t number)
 {
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(cameraIndex), Veskat::kLocalMachine);
     Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(cameraIndex), valueName,
-                               Veskat::SettingValue::integer(number), REG_DWORD, Veskat::kLocalMachine);
+        Veskat::SettingValue::integer(number), REG_DWORD, Veskat::kLocalMachine);
 }
 
 void seedAllCameras()

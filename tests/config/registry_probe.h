@@ -14,8 +14,8 @@ struct RawValue {
     DWORD type = REG_NONE;
     std::string bytes;
 
-    std::string text() const;     // REG_SZ without its terminating NUL
-    std::int32_t number() const;  // REG_DWORD
+    std::string text() const; // REG_SZ without its terminating NUL
+    std::int32_t number() const; // REG_DWORD
 };
 
 std::optional<RawValue> readRaw(int cameraIndex, const char* valueName);
