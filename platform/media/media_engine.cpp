@@ -4,24 +4,34 @@
 
 #include <cstdio>
 #include <exception>
-#include <mutex>
 #include <stdexcept>
 
 namespace media {
 
-MediaEngine* MediaEngine::instance()
-{
-    static std::unique_ptr<MediaEngine> engine;
-    static std::once_flag once;
-    std::call_once(once, [] {
+namespace {
+
+// Made inside its own constructor, so that its destruction at exit is
+// registered after OpenSSL's clean-up (set up by curl_global_init) and runs
+// before it: the network thread must end while OpenSSL can still free what
+// that thread holds.
+struct EngineHolder {
+    EngineHolder()
+    {
         try {
             engine = std::make_unique<MediaEngine>();
         } catch (const std::exception& error) {
             std::fprintf(stderr, "veskat media: cannot start: %s\n", error.what());
-            engine.reset();
         }
-    });
-    return engine.get();
+    }
+    std::unique_ptr<MediaEngine> engine;
+};
+
+} // namespace
+
+MediaEngine* MediaEngine::instance()
+{
+    static EngineHolder holder;
+    return holder.engine.get();
 }
 
 MediaEngine::MediaEngine()

@@ -171,6 +171,19 @@ MediaStats MjpegControl::stats() const
     return s;
 }
 
+void MjpegControl::resetStats()
+{
+    StreamState::Counters& c = m_state->counters();
+    c.received = 0;
+    c.decoded = 0;
+    c.skipped = 0;
+    c.droppedBeforeDecode = 0;
+    c.droppedBeforeDraw = 0;
+    m_drawn = 0;
+    m_droppedUnpainted = 0;
+    m_latency = LatencyHistogram();
+}
+
 void MjpegControl::onStreamStatus(int status)
 {
     if (status == m_lastStatus)

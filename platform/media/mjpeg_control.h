@@ -39,6 +39,8 @@ public:
     // What went wrong, in a few words ("HTTP 404", "Connection refused"); may be empty.
     QString statusDetail() const;
     MediaStats stats() const;
+    // Starts the counters afresh, for measuring a stretch of time.
+    void resetStats();
 
 signals:
     // Every status change, in order.

@@ -90,16 +90,18 @@ int main(int argc, char** argv)
     control->invoke(media::DispId::Stop);
     base.reset();
 
-    const double playingSeconds = firstPictureMs >= 0 ? (endMs - firstPictureMs) / 1000.0 : 0.0;
+    const double playingSeconds = (endMs - (firstPictureMs >= 0 ? firstPictureMs : 0)) / 1000.0;
     const double rate = playingSeconds > 0 ? static_cast<double>(stats.decoded) / playingSeconds : 0.0;
     std::printf("pictures received %llu, decoded %llu, skipped %llu, picture size %dx%d, %.1f pictures/s\n",
                 static_cast<unsigned long long>(stats.received), static_cast<unsigned long long>(stats.decoded),
                 static_cast<unsigned long long>(stats.skipped), stats.pictureWidth, stats.pictureHeight, rate);
+    std::fflush(stdout);
     if (stats.decoded > 0)
         return 0;
     QString last = QStringLiteral("status %1 %2").arg(lastStatus).arg(QString::fromUtf8(media::statusMeaning(lastStatus)));
     if (!lastDetail.isEmpty())
         last += QStringLiteral(" (%1)").arg(lastDetail);
     std::printf("%s\n", last.toLocal8Bit().constData());
+    std::fflush(stdout);
     return 1;
 }
