@@ -11,7 +11,7 @@ namespace camera {
 void PauseSeconds(float seconds)
 {
     Veskat::PauseSeconds(seconds, &platform::secondsSinceMidnight,
-                         [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 }
 
 } // namespace camera

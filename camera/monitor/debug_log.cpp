@@ -58,7 +58,7 @@ bool DebugLog::append(std::string_view text)
     if (!m_failureReported) {
         m_failureReported = true;
         std::fprintf(stderr, "veskat-cameras: camera #%d: cannot write the debug log %s (%s): %s\n",
-                     m_cameraIndex + 1, name.c_str(), file.string().c_str(), error.c_str());
+            m_cameraIndex + 1, name.c_str(), file.string().c_str(), error.c_str());
     }
     return false;
 }

@@ -24,7 +24,10 @@ bool appendLineCrLf(const std::filesystem::path& file, std::string_view text, st
 // life of the window; later failed lines are dropped quietly.
 class DebugLog {
 public:
-    explicit DebugLog(int cameraIndex = 0) : m_cameraIndex(cameraIndex) { }
+    explicit DebugLog(int cameraIndex = 0)
+        : m_cameraIndex(cameraIndex)
+    {
+    }
 
     void setCameraIndex(int cameraIndex) { m_cameraIndex = cameraIndex; }
     // Returns whether the line reached the file.

@@ -23,19 +23,28 @@ std::string statusLogLine(std::int32_t endedStatus, const std::string& timeStamp
 std::string cameraCaption(int cameraIndex, std::int32_t status);
 
 // Whether the monitor runs at all, and whether it sets property 18 each tick.
-constexpr bool monitors(int debugLevel) { return debugLevel >= 1; }
-constexpr bool setsDebugFlag(int debugLevel) { return debugLevel > 1; }
+constexpr bool monitors(int debugLevel)
+{
+    return debugLevel >= 1;
+}
+constexpr bool setsDebugFlag(int debugLevel)
+{
+    return debugLevel > 1;
+}
 
 // 1025 (connection failed) from read 4, or anything above 1027 from read 5.
-constexpr bool needsRestart(std::int32_t read4, std::int32_t read5) { return read4 == 1025 || read5 > 1027; }
+constexpr bool needsRestart(std::int32_t read4, std::int32_t read5)
+{
+    return read4 == 1025 || read5 > 1027;
+}
 
 struct MonitorActions {
-    std::function<void()> setDebugFlag;                        // property 18 = true
-    std::function<std::int32_t()> readStatus;                  // a fresh read of property 15
+    std::function<void()> setDebugFlag; // property 18 = true
+    std::function<std::int32_t()> readStatus; // a fresh read of property 15
     std::function<std::string()> timeStampNow;
     std::function<void(const std::string& line)> appendDebugLog;
     std::function<void(const std::string& caption)> setCaption;
-    std::function<void()> restartStream;                       // stop, pause 2 s, start
+    std::function<void()> restartStream; // stop, pause 2 s, start
 };
 
 // One tick. `lastStatus` is the window's LastStatus, 32 bits wide so that

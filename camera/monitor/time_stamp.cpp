@@ -16,12 +16,25 @@ std::string expandShorthands(std::string_view format)
         }
         const char c = format[i + 1];
         switch (c) {
-        case 'D': out += "%m/%d/%y"; break;
-        case 'F': out += "%Y-%m-%d"; break;
-        case 'T': out += "%H:%M:%S"; break;
-        case 'R': out += "%H:%M"; break;
-        case 'r': out += "%I:%M:%S %p"; break;
-        default: out += '%'; out += c; break;
+        case 'D':
+            out += "%m/%d/%y";
+            break;
+        case 'F':
+            out += "%Y-%m-%d";
+            break;
+        case 'T':
+            out += "%H:%M:%S";
+            break;
+        case 'R':
+            out += "%H:%M";
+            break;
+        case 'r':
+            out += "%I:%M:%S %p";
+            break;
+        default:
+            out += '%';
+            out += c;
+            break;
         }
         ++i;
     }

@@ -10,8 +10,8 @@ namespace platform {
 struct LocalDateTime {
     int year = 1970;
     int month = 1; // 1 to 12
-    int day = 1;   // 1 to 31
-    int hour = 0;  // 0 to 23
+    int day = 1; // 1 to 31
+    int hour = 0; // 0 to 23
     int minute = 0;
     int second = 0;
 };

@@ -8,7 +8,7 @@ namespace platform {
 namespace {
 
 struct LocalNow {
-    std::tm fields{};
+    std::tm fields {};
     double fraction = 0.0; // of the current second
 };
 

@@ -44,7 +44,7 @@ TEST(DebugLog, AppendsLinesEndedByCrLfAndCreatesDriveC)
     EXPECT_TRUE(log.append("Status =  2 on 03/07/2014 4:05:09 PM"));
     EXPECT_TRUE(log.append("Status =  1025 on 03/07/2014 4:05:39 PM"));
     EXPECT_EQ(readAll(env.driveC() / "camera_debug3.txt"),
-              "Status =  2 on 03/07/2014 4:05:09 PM\r\nStatus =  1025 on 03/07/2014 4:05:39 PM\r\n");
+        "Status =  2 on 03/07/2014 4:05:09 PM\r\nStatus =  1025 on 03/07/2014 4:05:39 PM\r\n");
 }
 
 TEST(DebugLog, NeverTruncatesWhatIsThere)

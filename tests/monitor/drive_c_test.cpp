@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 // Sets or clears an environment variable for the life of the object.
 class EnvOverride {
 public:
-    EnvOverride(const char* name, const char* value) : m_name(name), m_old(veskat_test::getEnv(name))
+    EnvOverride(const char* name, const char* value)
+        : m_name(name)
+        , m_old(veskat_test::getEnv(name))
     {
         if (value)
             veskat_test::setEnv(name, value);
@@ -55,11 +57,9 @@ TEST_P(DriveCMapping, MapsCaseAndSlashesAndStaysInsideTheRoot)
 }
 
 INSTANTIATE_TEST_SUITE_P(DriveC, DriveCMapping,
-                         testing::Values(MapCase{"C:\\camera_debug13.txt", "camera_debug13.txt"},
-                                         MapCase{"c:/camera_debug1.txt", "camera_debug1.txt"},
-                                         MapCase{"c:\\logs\\a.txt", "logs/a.txt"},
-                                         MapCase{"c:\\..\\..\\etc\\passwd", "etc/passwd"},
-                                         MapCase{"c:\\.\\x\\\\y", "x/y"}));
+    testing::Values(MapCase { "C:\\camera_debug13.txt", "camera_debug13.txt" },
+        MapCase { "c:/camera_debug1.txt", "camera_debug1.txt" }, MapCase { "c:\\logs\\a.txt", "logs/a.txt" },
+        MapCase { "c:\\..\\..\\etc\\passwd", "etc/passwd" }, MapCase { "c:\\.\\x\\\\y", "x/y" }));
 
 TEST(DriveC, OtherPathsStayAsTheyAre)
 {

@@ -11,7 +11,9 @@ namespace monitor_test {
 class ForwardingControl : public media::MediaControl {
 public:
     ForwardingControl(QWidget* parent, std::shared_ptr<ControlScript> record)
-        : media::MediaControl(parent), m_record(std::move(record)), m_inner(media::createMediaControl(this))
+        : media::MediaControl(parent)
+        , m_record(std::move(record))
+        , m_inner(media::createMediaControl(this))
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -23,18 +25,18 @@ public:
 
     void putProperty(int dispId, const media::DispValue& value) override
     {
-        m_record->calls.push_back({Call::Put, dispId, value});
+        m_record->calls.push_back({ Call::Put, dispId, value });
         if (m_inner)
             m_inner->putProperty(dispId, value);
     }
     media::DispValue getProperty(int dispId) const override
     {
-        m_record->calls.push_back({Call::Get, dispId, {}});
-        return m_inner ? m_inner->getProperty(dispId) : media::DispValue{};
+        m_record->calls.push_back({ Call::Get, dispId, {} });
+        return m_inner ? m_inner->getProperty(dispId) : media::DispValue {};
     }
     void invoke(int dispId) override
     {
-        m_record->calls.push_back({Call::Invoke, dispId, {}});
+        m_record->calls.push_back({ Call::Invoke, dispId, {} });
         if (m_inner)
             m_inner->invoke(dispId);
     }

@@ -39,22 +39,23 @@ class TestcamOnPort {
 public:
     explicit TestcamOnPort(int port, QStringList extra = {})
     {
-        const QString program
-            = QString::fromStdString((veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
+        const QString program = QString::fromStdString(
+            (veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
         // The port was free a moment ago; after a stop it may take a moment to be free again.
         QDeadlineTimer deadline(kDeadlineMs);
         while (!m_ready && !deadline.hasExpired()) {
             m_process = std::make_unique<QProcess>();
             m_process->setProgram(program);
-            m_process->setArguments({"--cameras", "1", "--port", QString::number(port), "--size", "320x240",
-                                     "--fps", "10", "--precoded", "--duration", "120"});
+            m_process->setArguments({ "--cameras", "1", "--port", QString::number(port), "--size", "320x240",
+                "--fps", "10", "--precoded", "--duration", "120" });
             m_process->setArguments(m_process->arguments() + extra);
             m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             m_process->start();
             if (!m_process->waitForStarted(5000))
                 continue;
             QByteArray out;
-            while (!out.contains("ready") && m_process->state() == QProcess::Running && !deadline.hasExpired()) {
+            while (
+                !out.contains("ready") && m_process->state() == QProcess::Running && !deadline.hasExpired()) {
                 m_process->waitForReadyRead(100);
                 out += m_process->readAllStandardOutput();
             }
@@ -126,7 +127,8 @@ bool waitFor(const std::function<bool()>& done, int deadlineMs = kDeadlineMs)
 
 class MonitorEndToEnd : public testing::Test {
 protected:
-    MonitorEndToEnd() : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
+    MonitorEndToEnd()
+        : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
     {
         veskat_test::setEnv("LC_ALL", "C"); // "/" and ":" in the time stamp
         m_frame.setCentralWidget(m_area);
@@ -248,7 +250,7 @@ TEST_F(MonitorEndToEnd, StreamDroppedMidwayIsRestartedAndPlaysAgain)
     // loss, restart the stream and see pictures again afterwards.
     const int port = veskat_test::freeLoopbackPort();
     ASSERT_NE(port, 0);
-    TestcamOnPort testcam(port, {"--drop-after", "5"});
+    TestcamOnPort testcam(port, { "--drop-after", "5" });
     ASSERT_TRUE(testcam.ready()) << "veskat-testcam did not start";
     openWindow(port);
     ASSERT_TRUE(m_control && m_control->hasRealControl()) << "the media control could not be created";
@@ -267,18 +269,21 @@ TEST_F(MonitorEndToEnd, StreamDroppedMidwayIsRestartedAndPlaysAgain)
     bool playingAfterRestart = false;
     QElapsedTimer sinceTick;
     sinceTick.start();
-    const bool done = waitFor([&] {
-        if (sinceTick.elapsed() < 200)
-            return false;
-        w->tmrReconnect_Timer();
-        sinceTick.restart();
-        restarted = restarted || m_record->stops() > 0;
-        playingAfterRestart = playingAfterRestart || (restarted && w->lastStatus() == 2);
-        return playingAfterRestart && logHolds([](std::int32_t s) { return s == 2; })
-            && logHolds(restartWorthy);
-    }, 60000);
+    const bool done = waitFor(
+        [&] {
+            if (sinceTick.elapsed() < 200)
+                return false;
+            w->tmrReconnect_Timer();
+            sinceTick.restart();
+            restarted = restarted || m_record->stops() > 0;
+            playingAfterRestart = playingAfterRestart || (restarted && w->lastStatus() == 2);
+            return playingAfterRestart && logHolds([](std::int32_t s) { return s == 2; })
+                && logHolds(restartWorthy);
+        },
+        60000);
     ASSERT_TRUE(done) << "restarted " << restarted << ", playing after restart " << playingAfterRestart
-                      << ", log:\n" << logText();
+                      << ", log:\n"
+                      << logText();
     EXPECT_EQ(m_record->starts(), m_record->stops() + 1); // set-up's start, then one per restart
     expectWellFormed(log());
 }

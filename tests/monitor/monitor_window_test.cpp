@@ -36,7 +36,8 @@ std::string readAll(const fs::path& file)
 
 class MonitorWindow : public testing::Test {
 protected:
-    MonitorWindow() : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
+    MonitorWindow()
+        : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
     {
         veskat_test::setEnv("LC_ALL", "C"); // "/" and ":" in the time stamp
         m_frame.setCentralWidget(m_area);
@@ -74,7 +75,10 @@ protected:
     }
 
     monitor_test::ControlScript& script(std::size_t k = 0) { return m_factory.script(k); }
-    fs::path logFile(int index) const { return m_env.driveC() / ("camera_debug" + std::to_string(index) + ".txt"); }
+    fs::path logFile(int index) const
+    {
+        return m_env.driveC() / ("camera_debug" + std::to_string(index) + ".txt");
+    }
 
     veskat_test::TempEnvironment m_env;
     std::optional<std::string> m_oldLcAll;
@@ -153,7 +157,7 @@ TEST_F(MonitorWindow, FourReadsPerTickFiveWhenTheStatusChanged)
 TEST_F(MonitorWindow, WaitingAndStalledNeverRestart)
 {
     frmCamera* w = open(0, 1);
-    for (std::int32_t status : {1026, 1027, 1026, 1027}) {
+    for (std::int32_t status : { 1026, 1027, 1026, 1027 }) {
         script().status = status;
         w->tmrReconnect_Timer();
     }
@@ -165,7 +169,8 @@ TEST_F(MonitorWindow, RefusedPasswordRestartsAfterThePause)
     frmCamera* w = open(0, 1);
     script().status = 1028;
     bool stoppedBeforeTheWait = false;
-    QTimer::singleShot(0, w, [&] { stoppedBeforeTheWait = script().invocations() == std::vector<std::string>{"stop"}; });
+    QTimer::singleShot(
+        0, w, [&] { stoppedBeforeTheWait = script().invocations() == std::vector<std::string> { "stop" }; });
     w->tmrReconnect_Timer();
     EXPECT_TRUE(stoppedBeforeTheWait);
     EXPECT_THAT(script().invocations(), ElementsAre("stop", "start"));
@@ -212,7 +217,7 @@ TEST_F(MonitorWindow, UnwritableDebugLogIsReportedOnceAndTheMonitorGoesOn)
     }
     veskat_test::setEnv("VESKAT_DRIVE_C", (m_env.dir() / "a_file" / "drive_c").string());
     testing::internal::CaptureStderr();
-    const std::int32_t statuses[] = {2, 1026, 2, 1026, 1028};
+    const std::int32_t statuses[] = { 2, 1026, 2, 1026, 1028 };
     for (std::int32_t status : statuses) {
         script().status = status;
         w->tmrReconnect_Timer();

@@ -23,7 +23,8 @@ TEST(QtPause, DispatchesEventsWhileItWaits)
     int fired = 0;
     QObject context;
     QTimer::singleShot(0, &context, [&] { ++fired; });
-    QMetaObject::invokeMethod(&context, [&] { ++fired; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &context, [&] { ++fired; }, Qt::QueuedConnection);
     camera::PauseSeconds(0.2f);
     EXPECT_EQ(fired, 2);
 }

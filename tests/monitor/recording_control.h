@@ -43,7 +43,9 @@ struct ControlScript {
         std::vector<std::string> out;
         for (const Call& c : calls) {
             if (c.kind == Call::Invoke)
-                out.push_back(c.dispId == media::DispId::Start ? "start" : c.dispId == media::DispId::Stop ? "stop" : "?");
+                out.push_back(c.dispId == media::DispId::Start ? "start"
+                        : c.dispId == media::DispId::Stop      ? "stop"
+                                                               : "?");
         }
         return out;
     }
@@ -52,18 +54,19 @@ struct ControlScript {
 class RecordingControl : public media::MediaControl {
 public:
     RecordingControl(QWidget* parent, std::shared_ptr<ControlScript> script)
-        : media::MediaControl(parent), m_script(std::move(script))
+        : media::MediaControl(parent)
+        , m_script(std::move(script))
     {
         ++m_script->controlsMade;
     }
 
     void putProperty(int dispId, const media::DispValue& value) override
     {
-        m_script->calls.push_back({Call::Put, dispId, value});
+        m_script->calls.push_back({ Call::Put, dispId, value });
     }
     media::DispValue getProperty(int dispId) const override
     {
-        m_script->calls.push_back({Call::Get, dispId, {}});
+        m_script->calls.push_back({ Call::Get, dispId, {} });
         if (dispId != media::DispId::Status)
             return {};
         if (!m_script->queued.empty()) {
@@ -73,7 +76,7 @@ public:
         }
         return m_script->status;
     }
-    void invoke(int dispId) override { m_script->calls.push_back({Call::Invoke, dispId, {}}); }
+    void invoke(int dispId) override { m_script->calls.push_back({ Call::Invoke, dispId, {} }); }
 
 private:
     std::shared_ptr<ControlScript> m_script;

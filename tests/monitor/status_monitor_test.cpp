@@ -61,7 +61,7 @@ struct ScriptedWindow {
     // A tick where every read of this tick gives `status`.
     void tick(int index, int level, std::int32_t& last, std::int32_t status)
     {
-        statuses = {status};
+        statuses = { status };
         camera::runMonitorTick(index, level, last, actions());
     }
 };
@@ -79,7 +79,8 @@ TEST(SignedNumberForm, BlankBeforeZeroAndPositiveMinusBeforeNegative)
 
 TEST(LogLine, TwoBlanksBeforeAPositiveStatus)
 {
-    EXPECT_EQ(camera::statusLogLine(1025, "03/07/2014 4:05:09 PM"), "Status =  1025 on 03/07/2014 4:05:09 PM");
+    EXPECT_EQ(
+        camera::statusLogLine(1025, "03/07/2014 4:05:09 PM"), "Status =  1025 on 03/07/2014 4:05:09 PM");
     EXPECT_EQ(camera::statusLogLine(-7, "x"), "Status = -7 on x");
 }
 
@@ -97,11 +98,10 @@ TEST_P(Caption, ShowsIndexPlusOneAndPlainStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(Monitor, Caption,
-                         testing::Values(CaptionCase{4, 5, "*Camera #5 Status:5"},
-                                         CaptionCase{2, 1026, "*Camera #3 Status:1026"},
-                                         CaptionCase{0, 0, "*Camera #1 Status:0"},
-                                         CaptionCase{13, -3, "*Camera #14 Status:-3"},
-                                         CaptionCase{0, 70000, "*Camera #1 Status:70000"}));
+    testing::Values(CaptionCase { 4, 5, "*Camera #5 Status:5" },
+        CaptionCase { 2, 1026, "*Camera #3 Status:1026" }, CaptionCase { 0, 0, "*Camera #1 Status:0" },
+        CaptionCase { 13, -3, "*Camera #14 Status:-3" },
+        CaptionCase { 0, 70000, "*Camera #1 Status:70000" }));
 
 struct RestartCase {
     std::int32_t status;
@@ -120,12 +120,11 @@ TEST_P(RestartDecision, RestartsOn1025AndAbove1027OnEveryTick)
 }
 
 INSTANTIATE_TEST_SUITE_P(Monitor, RestartDecision,
-                         testing::Values(RestartCase{0, false}, RestartCase{1, false}, RestartCase{2, false},
-                                         RestartCase{1024, false}, RestartCase{1025, true},
-                                         RestartCase{1026, false}, RestartCase{1027, false},
-                                         RestartCase{1028, true}, RestartCase{1029, true},
-                                         RestartCase{1030, true}, RestartCase{1031, true},
-                                         RestartCase{70000, true}, RestartCase{-1025, false}));
+    testing::Values(RestartCase { 0, false }, RestartCase { 1, false }, RestartCase { 2, false },
+        RestartCase { 1024, false }, RestartCase { 1025, true }, RestartCase { 1026, false },
+        RestartCase { 1027, false }, RestartCase { 1028, true }, RestartCase { 1029, true },
+        RestartCase { 1030, true }, RestartCase { 1031, true }, RestartCase { 70000, true },
+        RestartCase { -1025, false }));
 
 TEST(RestartDecision, Read4DecidesFor1025AndRead5ForAbove1027)
 {
@@ -138,7 +137,7 @@ TEST(RestartDecision, Read4DecidesFor1025AndRead5ForAbove1027)
 
 TEST(Tick, LevelZeroAndNegativeDoNothingAtAll)
 {
-    for (int level : {0, -1, -32768}) {
+    for (int level : { 0, -1, -32768 }) {
         ScriptedWindow w;
         std::int32_t last = 0;
         w.tick(3, level, last, 1025);
@@ -151,10 +150,11 @@ TEST(Tick, ReadsInOrderWhenTheStatusChanged)
 {
     ScriptedWindow w;
     std::int32_t last = 2;
-    w.statuses = {1025, 1025, 1025, 1025, 1025};
+    w.statuses = { 1025, 1025, 1025, 1025, 1025 };
     camera::runMonitorTick(0, 2, last, w.actions());
-    EXPECT_THAT(w.calls, ElementsAre("flag18", "read 1025", "log", "read 1025", "read 1025", "caption",
-                                     "read 1025", "read 1025", "restart"));
+    EXPECT_THAT(w.calls,
+        ElementsAre("flag18", "read 1025", "log", "read 1025", "read 1025", "caption", "read 1025",
+            "read 1025", "restart"));
     EXPECT_EQ(w.reads, 5);
 }
 
@@ -172,7 +172,7 @@ TEST(Tick, EachReadIsFreshAndUsedForItsOwnStep)
     // caption, read 4 and read 5 the restart decision.
     ScriptedWindow w;
     std::int32_t last = 2;
-    w.statuses = {1026, 1027, 1, 2, 1028};
+    w.statuses = { 1026, 1027, 1, 2, 1028 };
     camera::runMonitorTick(6, 1, last, w.actions());
     EXPECT_EQ(last, 1027);
     EXPECT_THAT(w.logLines, ElementsAre("Status =  2 on 03/07/2014 4:05:09 PM"));
@@ -233,10 +233,10 @@ TEST(Tick, PropertyEighteenOnEveryTickAtLevelTwoAndMoreNeverAtOne)
         int level;
         int flagsPerTick;
     };
-    for (const Case c : {Case{1, 0}, Case{2, 1}, Case{3, 1}, Case{32767, 1}}) {
+    for (const Case c : { Case { 1, 0 }, Case { 2, 1 }, Case { 3, 1 }, Case { 32767, 1 } }) {
         ScriptedWindow w;
         std::int32_t last = 0;
-        for (std::int32_t status : {2, 2, 1025, 1026})
+        for (std::int32_t status : { 2, 2, 1025, 1026 })
             w.tick(1, c.level, last, status);
         EXPECT_EQ(w.flagSets, 4 * c.flagsPerTick) << "level " << c.level;
         if (c.flagsPerTick) {

@@ -30,7 +30,7 @@ TEST(Clock, SecondsSinceMidnightMatchLocalTimeOfDay)
 TEST(Clock, LocalDateTimeMatchesTheCLibrary)
 {
     std::time_t now = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&now, &tm);
     const platform::LocalDateTime dt = platform::localDateTimeNow();
     EXPECT_GE(dt.month, 1);

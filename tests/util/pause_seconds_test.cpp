@@ -11,7 +11,11 @@ namespace {
 // advances it by `step` seconds (wrapping at midnight like the real one).
 class FakeClock {
 public:
-    explicit FakeClock(float start, float step = 0.1f) : m_now(start), m_step(step) { }
+    explicit FakeClock(float start, float step = 0.1f)
+        : m_now(start)
+        , m_step(step)
+    {
+    }
 
     float now() const { return m_now; }
     void advance(float seconds)
@@ -52,9 +56,9 @@ TEST_P(ImmediateReturn, ReturnsWithoutDispatching)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pause, ImmediateReturn,
-                         testing::Values(PauseCase{"zero", 0.0f}, PauseCase{"negative", -1.0f},
-                                         PauseCase{"very_negative", -86400.0f}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(PauseCase { "zero", 0.0f }, PauseCase { "negative", -1.0f },
+        PauseCase { "very_negative", -86400.0f }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Pause, DispatchesEventsUntilTheTimeHasPassed)
 {
@@ -117,11 +121,11 @@ TEST_P(MidnightWrap, EndsAfterTheAskedTimeNotADay)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pause, MidnightWrap,
-                         testing::Values(MidnightCase{"one_second_before", 86399.0f, 0.1f, 2.0f},
-                                         MidnightCase{"just_before", 86399.9f, 0.05f, 2.0f},
-                                         MidnightCase{"big_steps", 86398.5f, 1.0f, 2.0f},
-                                         MidnightCase{"long_wait", 86000.0f, 1.0f, 1000.0f}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(MidnightCase { "one_second_before", 86399.0f, 0.1f, 2.0f },
+        MidnightCase { "just_before", 86399.9f, 0.05f, 2.0f },
+        MidnightCase { "big_steps", 86398.5f, 1.0f, 2.0f },
+        MidnightCase { "long_wait", 86000.0f, 1.0f, 1000.0f }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Pause, NestedPauseInsideDoEventsLengthensTheOuterOne)
 {
