@@ -8,6 +8,22 @@ namespace {
 
 class RegistryThreadsTest : public RegistryTest { };
 
+std::string threadPath(int thread)
+{
+    std::string path = kScratchPath;
+    path += "\\Shared\\Thread";
+    path += std::to_string(thread);
+    return path;
+}
+
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "v" + std::to_string(i) here.
+std::string numbered(const char* prefix, int number)
+{
+    std::string text = prefix;
+    text += std::to_string(number);
+    return text;
+}
+
 TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
 {
     constexpr int kThreads = 4;
@@ -18,8 +34,8 @@ TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
         writers.emplace_back([t, &failures] {
             for (int i = 0; i < kValuesEach; ++i) {
                 // Every thread also creates the shared key path, racing the others.
-                const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
-                const std::string name = "v" + std::to_string(i);
+                const std::string path = threadPath(t);
+                const std::string name = numbered("v", i);
                 const std::string data = std::to_string(t * 1000 + i) + std::string(1, '\0');
                 if (setRaw(path, name, REG_SZ, data) != ERROR_SUCCESS)
                     ++failures[t];
@@ -30,9 +46,9 @@ TEST_F(RegistryThreadsTest, ConcurrentWritersLoseNothing)
         writer.join();
     for (int t = 0; t < kThreads; ++t) {
         EXPECT_EQ(failures[t], 0) << t;
-        const std::string path = std::string(kScratchPath) + "\\Shared\\Thread" + std::to_string(t);
+        const std::string path = threadPath(t);
         for (int i = 0; i < kValuesEach; ++i)
-            ASSERT_EQ(getRaw(path, "v" + std::to_string(i)),
+            ASSERT_EQ(getRaw(path, numbered("v", i)),
                 (RawValue { REG_SZ, std::to_string(t * 1000 + i) + std::string(1, '\0') }))
                 << path << " v" << i;
     }
