@@ -21,7 +21,7 @@ frmCamera::frmCamera(QMdiArea* area)
     setAttribute(Qt::WA_DeleteOnClose);
     // A fixed dialog border: title and close button only.
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("*"));
     setWindowIcon(resources::cameraIcon());
     createControls();
@@ -53,8 +53,8 @@ void frmCamera::createControls()
     lblCamera->setTextFormat(Qt::PlainText);
     lblCamera->setAlignment(Qt::AlignCenter);
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+        QStringLiteral("DejaVu Sans") });
     font.setPointSizeF(9.75);
     lblCamera->setFont(font);
 
@@ -83,12 +83,12 @@ void frmCamera::applySizeOffset(int offsetTwips)
     // The window: the border stays as it is, so the outer size grows with the client area.
     m_client->setFixedSize(width(kClientWidth + offset), height(kClientHeight + offset));
     // The picture area grows; the label moves down with it and widens.
-    const QRect picture(px(kPictureLeft), py(kPictureTop), width(kPictureWidth + offset),
-                        height(kPictureHeight + offset));
+    const QRect picture(
+        px(kPictureLeft), py(kPictureTop), width(kPictureWidth + offset), height(kPictureHeight + offset));
     if (QWidget* area = pictureArea())
         area->setGeometry(picture);
     lblCamera->setGeometry(px(kLabelLeft), std::max(0, py(kLabelTop + offset)), width(kLabelWidth + offset),
-                           height(kLabelHeight));
+        height(kLabelHeight));
 
     if (layout())
         layout()->activate();

@@ -30,8 +30,8 @@ std::int16_t debugLevelFrom(const Veskat::SettingValue& stored)
     const std::optional<std::int32_t> value = stored.toInt32();
     if (!value)
         return 0;
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(*value, std::numeric_limits<std::int16_t>::min(),
-                                                              std::numeric_limits<std::int16_t>::max()));
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(
+        *value, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
 }
 
 } // namespace
@@ -71,7 +71,7 @@ void frmCamera::setUp()
     put(Disp::UserName, ReadCameraValue(index, CameraValue::Username).toText());
     put(Disp::Password, ReadCameraValue(index, CameraValue::Password).toText());
     put(Disp::MediaType, std::string("mjpeg"));
-    put(Disp::NetworkTimeout, std::int32_t{25000});
+    put(Disp::NetworkTimeout, std::int32_t { 25000 });
     if (AMC)
         AMC->invoke(Disp::Start);
 }

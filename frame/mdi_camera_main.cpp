@@ -47,7 +47,7 @@ MDICameraMain::MDICameraMain(QWidget* parent)
     // The restored size is the designed one, centred; the frame opens maximised.
     const platform::ScreenDpi dpi = platform::screenDpi(this);
     resize(platform::twipsToPixelSize(kDesignedClientWidthTwips, dpi.x),
-           platform::twipsToPixelSize(kDesignedClientHeightTwips, dpi.y) + menuBar()->sizeHint().height());
+        platform::twipsToPixelSize(kDesignedClientHeightTwips, dpi.y) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect restored = geometry();
         restored.moveCenter(screen->availableGeometry().center());

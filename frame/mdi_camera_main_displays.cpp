@@ -25,15 +25,16 @@ struct TwipsPosition {
 TwipsPosition positionOf(const QWidget* window)
 {
     if (const auto* camera = qobject_cast<const frmCamera*>(window))
-        return {camera->leftTwips(), camera->topTwips()};
+        return { camera->leftTwips(), camera->topTwips() };
     const platform::ScreenDpi dpi = platform::screenDpi(window);
-    return {platform::pixelsToTwips(window->x(), dpi.x), platform::pixelsToTwips(window->y(), dpi.y)};
+    return { platform::pixelsToTwips(window->x(), dpi.x), platform::pixelsToTwips(window->y(), dpi.y) };
 }
 
 std::int32_t wholeTwips(double twips)
 {
     const double rounded = std::round(twips);
-    if (!(rounded >= std::numeric_limits<std::int32_t>::min() && rounded <= std::numeric_limits<std::int32_t>::max()))
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min()
+            && rounded <= std::numeric_limits<std::int32_t>::max()))
         return 0;
     return static_cast<std::int32_t>(rounded);
 }

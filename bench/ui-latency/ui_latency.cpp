@@ -94,7 +94,8 @@ int countStatus(const std::vector<frmCamera*>& windows, std::int32_t status)
 {
     int n = 0;
     for (const frmCamera* w : windows)
-        if (w->mediaControl() && media::toInt32(w->mediaControl()->getProperty(media::DispId::Status)) == status)
+        if (w->mediaControl()
+            && media::toInt32(w->mediaControl()->getProperty(media::DispId::Status)) == status)
             ++n;
     return n;
 }
@@ -125,7 +126,7 @@ int windowsWithPictures(const std::vector<frmCamera*>& windows)
 
 double processCpuSeconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
@@ -146,7 +147,7 @@ int main(int argc, char** argv)
     const QCommandLineOption camerasOption("cameras", "Camera windows (default 14).", "N", "14");
     const QCommandLineOption sizeOption("size", "Picture size (default 1280x720).", "WxH", "1280x720");
     const QCommandLineOption fpsOption("fps", "Pictures per second (default 25).", "F", "25");
-    parser.addOptions({secondsOption, camerasOption, sizeOption, fpsOption});
+    parser.addOptions({ secondsOption, camerasOption, sizeOption, fpsOption });
     parser.process(app);
     const int seconds = std::max(1, parser.value(secondsOption).toInt());
     const int cameras = std::clamp(parser.value(camerasOption).toInt(), 1, 14);
@@ -154,9 +155,9 @@ int main(int argc, char** argv)
     // veskat-testcam is found in the build tree this benchmark was built in.
     if (!veskat_test::getEnv("VESKAT_BUILD_DIR"))
         veskat_test::setEnv("VESKAT_BUILD_DIR",
-                            QDir(QCoreApplication::applicationDirPath() + "/../..").absolutePath().toStdString());
+            QDir(QCoreApplication::applicationDirPath() + "/../..").absolutePath().toStdString());
     veskat_test::TestcamProcess testcam(
-        cameras, {"--size", parser.value(sizeOption), "--fps", parser.value(fpsOption)}, seconds + 120);
+        cameras, { "--size", parser.value(sizeOption), "--fps", parser.value(fpsOption) }, seconds + 120);
     if (!testcam.started()) {
         std::fprintf(stderr, "bench_ui_latency: veskat-testcam did not start (is it built?)\n");
         return 1;
@@ -182,16 +183,16 @@ int main(int argc, char** argv)
     QElapsedTimer warmUp;
     warmUp.start();
     while ((countStatus(windows, media::Status::Playing) < cameras || windowsWithPictures(windows) < cameras)
-           && warmUp.elapsed() < 30000)
+        && warmUp.elapsed() < 30000)
         app.processEvents(QEventLoop::AllEvents, 50);
     std::printf("warm-up: %d of %d streams playing, %d showing pictures, after %.1f s\n",
-                countStatus(windows, media::Status::Playing), cameras, windowsWithPictures(windows),
-                warmUp.elapsed() / 1000.0);
+        countStatus(windows, media::Status::Playing), cameras, windowsWithPictures(windows),
+        warmUp.elapsed() / 1000.0);
     const std::uint64_t drawnBefore = picturesDrawn(windows);
 
     LatencyProbe probe;
     probe.recording = true;
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop { false };
     std::thread poster([&] {
         auto next = Clock::now();
         while (!stop.load()) {
@@ -213,13 +214,13 @@ int main(int argc, char** argv)
     const std::uint64_t drawn = picturesDrawn(windows) - drawnBefore;
 
     std::printf("ui-latency: %d streams %s at %s fps, %d s, %zu events\n", cameras,
-                qPrintable(parser.value(sizeOption)), qPrintable(parser.value(fpsOption)), seconds,
-                probe.delaysMs.size());
+        qPrintable(parser.value(sizeOption)), qPrintable(parser.value(fpsOption)), seconds,
+        probe.delaysMs.size());
     std::printf("  p50 %.2f ms  p90 %.2f ms  p99 %.2f ms  max %.2f ms\n", percentile(probe.delaysMs, 0.50),
-                percentile(probe.delaysMs, 0.90), percentile(probe.delaysMs, 0.99),
-                probe.delaysMs.empty() ? 0.0 : *std::max_element(probe.delaysMs.begin(), probe.delaysMs.end()));
+        percentile(probe.delaysMs, 0.90), percentile(probe.delaysMs, 0.99),
+        probe.delaysMs.empty() ? 0.0 : *std::max_element(probe.delaysMs.begin(), probe.delaysMs.end()));
     std::printf("  pictures drawn %.1f per second in all; viewer CPU %.0f %% of one core; "
                 "streams playing at the end: %d of %d\n",
-                static_cast<double>(drawn) / seconds, 100.0 * cpu / seconds, playing, cameras);
+        static_cast<double>(drawn) / seconds, 100.0 * cpu / seconds, playing, cameras);
     return 0;
 }

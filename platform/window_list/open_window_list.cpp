@@ -21,7 +21,9 @@ void OpenWindowList::add(QWidget* window)
     // QPointer already turns null on destruction; dropping the entry at once keeps
     // positions right for a caller that counts while windows go away.
     connect(window, &QObject::destroyed, this, [this](QObject* gone) {
-        std::erase_if(m_windows, [gone](const QPointer<QWidget>& w) { return w.isNull() || static_cast<QObject*>(w.data()) == gone; });
+        std::erase_if(m_windows, [gone](const QPointer<QWidget>& w) {
+            return w.isNull() || static_cast<QObject*>(w.data()) == gone;
+        });
     });
 }
 
@@ -30,7 +32,8 @@ void OpenWindowList::remove(QWidget* window)
     if (!window)
         return;
     disconnect(window, &QObject::destroyed, this, nullptr);
-    std::erase_if(m_windows, [window](const QPointer<QWidget>& w) { return w.isNull() || w.data() == window; });
+    std::erase_if(
+        m_windows, [window](const QPointer<QWidget>& w) { return w.isNull() || w.data() == window; });
 }
 
 void OpenWindowList::prune() const

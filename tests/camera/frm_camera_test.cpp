@@ -7,8 +7,8 @@
 #include "platform/twips/twips.h"
 #include "platform/window_list/open_window_list.h"
 #include "settings/camera_schema.h"
-#include "settings/registry_access.h"
 #include "settings/process_state.h"
+#include "settings/registry_access.h"
 #include "tests/camera/recording_media_control.h"
 #include "tests/support/test_env.h"
 
@@ -53,7 +53,7 @@ protected:
     static std::vector<MediaCall> callsOf(const frmCamera* window)
     {
         const auto* control = dynamic_cast<const RecordingMediaControl*>(window->mediaControl());
-        return control ? control->calls : std::vector<MediaCall>{};
+        return control ? control->calls : std::vector<MediaCall> {};
     }
 
     static int px(double twips) { return platform::twipsToPixels(twips, platform::screenDpi().x); }
@@ -89,18 +89,19 @@ TEST_F(CameraWindowTest, ConfiguresAndStartsTheMediaControlInOrder)
 
     const frmCamera* window = open(3);
 
-    EXPECT_THAT(callsOf(window), CallsAre(std::vector<MediaCall>{
-                                     put(Disp::Flag113, true),
-                                     put(Disp::Flag117, true),
-                                     put(Disp::Flag143, true),
-                                     put(Disp::Flag16, true),
-                                     put(Disp::Url, std::string("http://127.0.0.1:8080/axis-cgi/mjpg/video.cgi")),
-                                     put(Disp::UserName, std::string("operator")),
-                                     put(Disp::Password, std::string("s3cret")),
-                                     put(Disp::MediaType, std::string("mjpeg")),
-                                     put(Disp::NetworkTimeout, std::int32_t{25000}),
-                                     invoke(Disp::Start),
-                                 }));
+    EXPECT_THAT(callsOf(window),
+        CallsAre(std::vector<MediaCall> {
+            put(Disp::Flag113, true),
+            put(Disp::Flag117, true),
+            put(Disp::Flag143, true),
+            put(Disp::Flag16, true),
+            put(Disp::Url, std::string("http://127.0.0.1:8080/axis-cgi/mjpg/video.cgi")),
+            put(Disp::UserName, std::string("operator")),
+            put(Disp::Password, std::string("s3cret")),
+            put(Disp::MediaType, std::string("mjpeg")),
+            put(Disp::NetworkTimeout, std::int32_t { 25000 }),
+            invoke(Disp::Start),
+        }));
 }
 
 TEST_F(CameraWindowTest, DebugLevelTwoAlsoSetsProperty18BeforeTheUrl)
@@ -122,13 +123,13 @@ struct DebugCase {
     bool sets18;
 };
 
-class DebugLevelTest : public CameraWindowTest, public testing::WithParamInterface<DebugCase> {};
+class DebugLevelTest : public CameraWindowTest, public testing::WithParamInterface<DebugCase> { };
 
 TEST_P(DebugLevelTest, ReadsTheLevelAndSetsProperty18AboveOne)
 {
     const DebugCase& c = GetParam();
     WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(1), CameraValue::Debug, c.stored,
-                       c.stored.isInteger() ? REG_DWORD : REG_SZ, kLocalMachine);
+        c.stored.isInteger() ? REG_DWORD : REG_SZ, kLocalMachine);
 
     const frmCamera* window = open(1);
 
@@ -139,15 +140,15 @@ TEST_P(DebugLevelTest, ReadsTheLevelAndSetsProperty18AboveOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, DebugLevelTest,
-                         testing::Values(DebugCase{"zero", SettingValue::integer(0), 0, false},
-                                         DebugCase{"one", SettingValue::integer(1), 1, false},
-                                         DebugCase{"two", SettingValue::integer(2), 2, true},
-                                         DebugCase{"emptyText", SettingValue::text(""), 0, false},
-                                         DebugCase{"notANumber", SettingValue::text("loud"), 0, false},
-                                         DebugCase{"numberAsText", SettingValue::text("3"), 3, true},
-                                         DebugCase{"beyond16Bits", SettingValue::integer(70000), 32767, true},
-                                         DebugCase{"negative", SettingValue::integer(-5), -5, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(DebugCase { "zero", SettingValue::integer(0), 0, false },
+        DebugCase { "one", SettingValue::integer(1), 1, false },
+        DebugCase { "two", SettingValue::integer(2), 2, true },
+        DebugCase { "emptyText", SettingValue::text(""), 0, false },
+        DebugCase { "notANumber", SettingValue::text("loud"), 0, false },
+        DebugCase { "numberAsText", SettingValue::text("3"), 3, true },
+        DebugCase { "beyond16Bits", SettingValue::integer(70000), 32767, true },
+        DebugCase { "negative", SettingValue::integer(-5), -5, false }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct UrlCase {
     const char* name;
@@ -155,7 +156,7 @@ struct UrlCase {
     std::string url;
 };
 
-class StreamUrlTest : public CameraWindowTest, public testing::WithParamInterface<UrlCase> {};
+class StreamUrlTest : public CameraWindowTest, public testing::WithParamInterface<UrlCase> { };
 
 TEST_P(StreamUrlTest, PutsTheHostIntoTheUrlAsStored)
 {
@@ -163,17 +164,17 @@ TEST_P(StreamUrlTest, PutsTheHostIntoTheUrlAsStored)
 
     const std::vector<MediaCall> calls = callsOf(open(2));
 
-    const auto url = std::find_if(calls.begin(), calls.end(), [](const MediaCall& c) { return c.dispId == Disp::Url; });
+    const auto url
+        = std::find_if(calls.begin(), calls.end(), [](const MediaCall& c) { return c.dispId == Disp::Url; });
     ASSERT_NE(url, calls.end());
     EXPECT_EQ(url->value, media::DispValue(GetParam().url));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hosts, StreamUrlTest,
-    testing::Values(UrlCase{"address", "10.1.2.3", "http://10.1.2.3/axis-cgi/mjpg/video.cgi"},
-                    UrlCase{"withPort", "127.0.0.1:20001", "http://127.0.0.1:20001/axis-cgi/mjpg/video.cgi"},
-                    UrlCase{"empty", "", "http:///axis-cgi/mjpg/video.cgi"},
-                    UrlCase{"untrimmed", " cam5 ", "http:// cam5 /axis-cgi/mjpg/video.cgi"}),
+INSTANTIATE_TEST_SUITE_P(Hosts, StreamUrlTest,
+    testing::Values(UrlCase { "address", "10.1.2.3", "http://10.1.2.3/axis-cgi/mjpg/video.cgi" },
+        UrlCase { "withPort", "127.0.0.1:20001", "http://127.0.0.1:20001/axis-cgi/mjpg/video.cgi" },
+        UrlCase { "empty", "", "http:///axis-cgi/mjpg/video.cgi" },
+        UrlCase { "untrimmed", " cam5 ", "http:// cam5 /axis-cgi/mjpg/video.cgi" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Identity, title, timer ---------------------------------------------------
@@ -242,7 +243,7 @@ struct SizeCase {
     std::int16_t offset;
 };
 
-class SizeOffsetTest : public CameraWindowTest, public testing::WithParamInterface<SizeCase> {};
+class SizeOffsetTest : public CameraWindowTest, public testing::WithParamInterface<SizeCase> { };
 
 TEST_P(SizeOffsetTest, GrowsWindowPictureAndLabelByTheOffset)
 {
@@ -261,13 +262,15 @@ TEST_P(SizeOffsetTest, GrowsWindowPictureAndLabelByTheOffset)
     const auto height = [](double twips) { return std::max(0, py(twips)); };
     EXPECT_EQ(window->size().width() - designedWindow.width(), width(3810 + offset) - width(3810));
     EXPECT_EQ(window->size().height() - designedWindow.height(), height(3195 + offset) - height(3195));
-    EXPECT_EQ(window->pictureArea()->geometry(), QRect(px(45), py(45), width(3705 + offset), height(2760 + offset)));
-    EXPECT_EQ(window->titleLabel()->geometry(), QRect(px(45), py(2835 + offset), width(3705 + offset), height(330)));
+    EXPECT_EQ(window->pictureArea()->geometry(),
+        QRect(px(45), py(45), width(3705 + offset), height(2760 + offset)));
+    EXPECT_EQ(window->titleLabel()->geometry(),
+        QRect(px(45), py(2835 + offset), width(3705 + offset), height(330)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Offsets, SizeOffsetTest,
-                         testing::Values(SizeCase{"none", 0}, SizeCase{"grow600", 600}, SizeCase{"shrink300", -300}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(SizeCase { "none", 0 }, SizeCase { "grow600", 600 }, SizeCase { "shrink300", -300 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CameraWindowTest, ANegativeOffsetBeyondTheDesignNeverGivesANegativeSize)
 {
@@ -292,14 +295,14 @@ struct PositionCase {
     float topTwips;
 };
 
-class PositionTest : public CameraWindowTest, public testing::WithParamInterface<PositionCase> {};
+class PositionTest : public CameraWindowTest, public testing::WithParamInterface<PositionCase> { };
 
 TEST_P(PositionTest, PlacesTheWindowAtLeftAndTop)
 {
     const PositionCase& c = GetParam();
     const auto write = [](const char* name, const SettingValue& v) {
-        WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(6), name, v, v.isInteger() ? REG_DWORD : REG_SZ,
-                           kLocalMachine);
+        WriteRegistryValue(
+            HKEY_LOCAL_MACHINE, CameraKeyPath(6), name, v, v.isInteger() ? REG_DWORD : REG_SZ, kLocalMachine);
     };
     write(CameraValue::Left, c.left);
     write(CameraValue::Top, c.top);
@@ -311,17 +314,16 @@ TEST_P(PositionTest, PlacesTheWindowAtLeftAndTop)
     EXPECT_FLOAT_EQ(window->topTwips(), c.topTwips);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, PositionTest,
+INSTANTIATE_TEST_SUITE_P(Values, PositionTest,
     testing::Values(
-        PositionCase{"numbers", SettingValue::integer(1500), SettingValue::integer(3000), 1500, 3000},
-        PositionCase{"offGridTwips", SettingValue::integer(1000), SettingValue::integer(1003), 1000, 1003},
-        PositionCase{"negative", SettingValue::integer(-300), SettingValue::integer(-15), -300, -15},
-        PositionCase{"numbersAsText", SettingValue::text("750"), SettingValue::text(" 90 "), 750, 90},
-        PositionCase{"textThatIsNoNumber", SettingValue::text("left"), SettingValue::text("top"), 0, 0},
-        PositionCase{"emptyText", SettingValue::text(""), SettingValue::text(""), 0, 0},
-        PositionCase{"beyondFloatRange", SettingValue::text("1e300"), SettingValue::text("-1e300"), 0, 0},
-        PositionCase{"notFinite", SettingValue::text("inf"), SettingValue::text("nan"), 0, 0}),
+        PositionCase { "numbers", SettingValue::integer(1500), SettingValue::integer(3000), 1500, 3000 },
+        PositionCase { "offGridTwips", SettingValue::integer(1000), SettingValue::integer(1003), 1000, 1003 },
+        PositionCase { "negative", SettingValue::integer(-300), SettingValue::integer(-15), -300, -15 },
+        PositionCase { "numbersAsText", SettingValue::text("750"), SettingValue::text(" 90 "), 750, 90 },
+        PositionCase { "textThatIsNoNumber", SettingValue::text("left"), SettingValue::text("top"), 0, 0 },
+        PositionCase { "emptyText", SettingValue::text(""), SettingValue::text(""), 0, 0 },
+        PositionCase { "beyondFloatRange", SettingValue::text("1e300"), SettingValue::text("-1e300"), 0, 0 },
+        PositionCase { "notFinite", SettingValue::text("inf"), SettingValue::text("nan"), 0, 0 }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CameraWindowTest, AMovedWindowReportsItsNewPositionInTwips)
@@ -355,9 +357,8 @@ TEST_F(CameraWindowTest, AWindowWithoutMediaControlStillOpensWithItsTitle)
 
 TEST_F(CameraWindowTest, AFactoryThatThrowsCountsAsNoMediaControl)
 {
-    veskat_test::ScopedMediaFactory throwing([](QWidget*) -> media::MediaControl* {
-        throw std::runtime_error("not installed");
-    });
+    veskat_test::ScopedMediaFactory throwing(
+        [](QWidget*) -> media::MediaControl* { throw std::runtime_error("not installed"); });
 
     const frmCamera* window = open(0);
 

@@ -8,9 +8,15 @@ std::string describe(const MediaCall& call)
 {
     std::ostringstream out;
     switch (call.kind) {
-    case MediaCall::Kind::Put: out << "put "; break;
-    case MediaCall::Kind::Get: out << "get "; break;
-    case MediaCall::Kind::Invoke: out << "invoke "; break;
+    case MediaCall::Kind::Put:
+        out << "put ";
+        break;
+    case MediaCall::Kind::Get:
+        out << "get ";
+        break;
+    case MediaCall::Kind::Invoke:
+        out << "invoke ";
+        break;
     }
     out << call.dispId;
     std::visit(

@@ -20,12 +20,12 @@ struct MediaCall {
 
 inline MediaCall put(int dispId, media::DispValue value)
 {
-    return {MediaCall::Kind::Put, dispId, std::move(value)};
+    return { MediaCall::Kind::Put, dispId, std::move(value) };
 }
 
 inline MediaCall invoke(int dispId)
 {
-    return {MediaCall::Kind::Invoke, dispId, {}};
+    return { MediaCall::Kind::Invoke, dispId, {} };
 }
 
 std::string describe(const MediaCall& call);
@@ -36,14 +36,14 @@ public:
 
     void putProperty(int dispId, const media::DispValue& value) override
     {
-        calls.push_back({MediaCall::Kind::Put, dispId, value});
+        calls.push_back({ MediaCall::Kind::Put, dispId, value });
     }
     media::DispValue getProperty(int dispId) const override
     {
-        calls.push_back({MediaCall::Kind::Get, dispId, {}});
+        calls.push_back({ MediaCall::Kind::Get, dispId, {} });
         return dispId == media::DispId::Status ? media::DispValue(status) : media::DispValue();
     }
-    void invoke(int dispId) override { calls.push_back({MediaCall::Kind::Invoke, dispId, {}}); }
+    void invoke(int dispId) override { calls.push_back({ MediaCall::Kind::Invoke, dispId, {} }); }
 
     mutable std::vector<MediaCall> calls;
     std::int32_t status = 0;

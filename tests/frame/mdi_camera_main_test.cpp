@@ -6,8 +6,8 @@
 #include "platform/twips/screen_dpi.h"
 #include "platform/window_list/open_window_list.h"
 #include "settings/camera_schema.h"
-#include "settings/registry_access.h"
 #include "settings/process_state.h"
+#include "settings/registry_access.h"
 #include "tests/camera/recording_media_control.h"
 #include "tests/support/test_env.h"
 
@@ -124,12 +124,12 @@ struct ShowMeCase {
     bool opens;
 };
 
-class ShowMeTest : public FrameTest, public testing::WithParamInterface<ShowMeCase> {};
+class ShowMeTest : public FrameTest, public testing::WithParamInterface<ShowMeCase> { };
 
 TEST_P(ShowMeTest, OnlyShowMeOneOpensAWindowAndTheNextCameraKeepsItsIndex)
 {
     WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(3), CameraValue::ShowMe, GetParam().showMe,
-                       GetParam().showMe.isInteger() ? REG_DWORD : REG_SZ, kLocalMachine);
+        GetParam().showMe.isInteger() ? REG_DWORD : REG_SZ, kLocalMachine);
     WriteCameraText(4, CameraValue::Title, "Camera five's own title");
     frame();
 
@@ -138,19 +138,19 @@ TEST_P(ShowMeTest, OnlyShowMeOneOpensAWindowAndTheNextCameraKeepsItsIndex)
     if (!GetParam().opens)
         expected.removeAt(3);
     EXPECT_EQ(captions(windows), expected);
-    const auto five = std::find_if(windows.begin(), windows.end(),
-                                   [](const frmCamera* w) { return w->windowTitle() == "*Camera #5"; });
+    const auto five = std::find_if(
+        windows.begin(), windows.end(), [](const frmCamera* w) { return w->windowTitle() == "*Camera #5"; });
     ASSERT_NE(five, windows.end());
     EXPECT_EQ((*five)->ppCameraNum(), 4);
     EXPECT_EQ((*five)->titleLabel()->text(), QStringLiteral("Camera five's own title"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ShowMeTest,
-                         testing::Values(ShowMeCase{"one", SettingValue::integer(1), true},
-                                         ShowMeCase{"zero", SettingValue::integer(0), false},
-                                         ShowMeCase{"two", SettingValue::integer(2), false},
-                                         ShowMeCase{"emptyText", SettingValue::text(""), false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(ShowMeCase { "one", SettingValue::integer(1), true },
+        ShowMeCase { "zero", SettingValue::integer(0), false },
+        ShowMeCase { "two", SettingValue::integer(2), false },
+        ShowMeCase { "emptyText", SettingValue::text(""), false }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrameTest, CamerasWithoutMediaControlStillGetTheirWindows)
 {
@@ -166,7 +166,7 @@ TEST_F(FrameTest, CamerasWithoutMediaControlStillGetTheirWindows)
 
 TEST_F(FrameTest, ReloadTwiceLeavesExactlyOneWindowPerShownCamera)
 {
-    showOnly({0, 2, 13});
+    showOnly({ 0, 2, 13 });
     frame();
 
     frame().mnuReload_Click();
@@ -174,19 +174,20 @@ TEST_F(FrameTest, ReloadTwiceLeavesExactlyOneWindowPerShownCamera)
     processDeferredDeletes();
 
     EXPECT_EQ(captions(cameraWindows()),
-              (QStringList{QStringLiteral("*Camera #1"), QStringLiteral("*Camera #3"), QStringLiteral("*Camera #14")}));
+        (QStringList {
+            QStringLiteral("*Camera #1"), QStringLiteral("*Camera #3"), QStringLiteral("*Camera #14") }));
     EXPECT_EQ(frame().mdiArea()->subWindowList().size(), 3);
 }
 
 TEST_F(FrameTest, ReloadTakesChangedSettingsAndTheNewSizeOffset)
 {
-    showOnly({1});
+    showOnly({ 1 });
     frame();
     const QSize before = cameraWindows().front()->size();
 
-    showOnly({1, 5});
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsRootPath, kCameraSizeValue, SettingValue::integer(600), REG_DWORD,
-                       kLocalMachine);
+    showOnly({ 1, 5 });
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsRootPath, kCameraSizeValue, SettingValue::integer(600),
+        REG_DWORD, kLocalMachine);
     frame().mnuReload_Click();
     processDeferredDeletes();
 
@@ -199,7 +200,7 @@ TEST_F(FrameTest, ReloadTakesChangedSettingsAndTheNewSizeOffset)
 
 TEST_F(FrameTest, ReloadLeavesWindowsWithoutAStarAlone)
 {
-    showOnly({0});
+    showOnly({ 0 });
     frame();
     QWidget other;
     other.setWindowTitle(QStringLiteral("Camera Configuration"));
@@ -218,11 +219,14 @@ TEST_F(FrameTest, ReloadLeavesWindowsWithoutAStarAlone)
 
 class SavePositionsTest : public FrameTest {
 protected:
-    static std::int32_t twips(int pixels, double dpi) { return static_cast<std::int32_t>(std::lround(pixels * 1440.0 / dpi)); }
+    static std::int32_t twips(int pixels, double dpi)
+    {
+        return static_cast<std::int32_t>(std::lround(pixels * 1440.0 / dpi));
+    }
 
     void moveAndSave(bool withOtherWindowLast)
     {
-        showOnly({0, 4, 9});
+        showOnly({ 0, 4, 9 });
         frame();
         QWidget other;
         if (withOtherWindowLast) {
@@ -271,7 +275,7 @@ TEST_F(SavePositionsTest, AWindowThatIsNoCameraWindowIsSkipped)
 
 TEST_F(SavePositionsTest, AnUnmovedWindowKeepsItsStoredTwipsExactly)
 {
-    showOnly({2});
+    showOnly({ 2 });
     WriteCameraNumber(2, CameraValue::Left, 1003);
     WriteCameraNumber(2, CameraValue::Top, 1501);
     frame();
@@ -286,7 +290,7 @@ TEST_F(SavePositionsTest, AnUnmovedWindowKeepsItsStoredTwipsExactly)
 
 TEST_F(FrameTest, ExitClosesTheFrameAndItsWindowsWithoutSavingPositions)
 {
-    showOnly({0, 1});
+    showOnly({ 0, 1 });
     frame().show();
     cameraWindows().front()->move(200, 200);
 
@@ -313,7 +317,7 @@ TEST_F(FrameTest, IsTheMaximisedOverviewWindow)
 
 TEST_F(FrameTest, FileMenuHoldsItsFourItemsThenTheOpenWindows)
 {
-    showOnly({0, 3});
+    showOnly({ 0, 3 });
     frame();
     QMenu* file = frame().fileMenu();
     ASSERT_EQ(frame().menuBar()->actions().size(), 1);
@@ -328,13 +332,14 @@ TEST_F(FrameTest, FileMenuHoldsItsFourItemsThenTheOpenWindows)
         EXPECT_FALSE(action->isSeparator());
         EXPECT_TRUE(action->shortcut().isEmpty());
     }
-    EXPECT_EQ(texts, (QStringList{"Configure Cameras", "Save Camera positions", "Reload Cameras", "Exit",
-                                  "*Camera #1", "*Camera #4"}));
+    EXPECT_EQ(texts,
+        (QStringList { "Configure Cameras", "Save Camera positions", "Reload Cameras", "Exit", "*Camera #1",
+            "*Camera #4" }));
 }
 
 TEST_F(FrameTest, ChoosingAWindowInTheMenuActivatesIt)
 {
-    showOnly({0, 3});
+    showOnly({ 0, 3 });
     frame().show();
     QMenu* file = frame().fileMenu();
     emit file->aboutToShow();
@@ -347,7 +352,7 @@ TEST_F(FrameTest, ChoosingAWindowInTheMenuActivatesIt)
 
 TEST_F(FrameTest, AmpersandsInCaptionsShowLiterallyInTheWindowList)
 {
-    showOnly({0});
+    showOnly({ 0 });
     frame();
     cameraWindows().front()->setCaption("*Gate & Yard");
 
