@@ -110,6 +110,20 @@ TEST(PartCap, RealCapDeliversSixteenMebibytesAndDropsOneByteMore)
     }
 }
 
+TEST(PartCap, BoundaryTextGluedToADroppedPartIsNotABoundary)
+{
+    const std::string stream = "--" + kBoundary + "\r\nContent-Type: image/jpeg\r\n\r\n" + std::string(300, 'a') + "--"
+        + kBoundary + "\r\nContent-Type: text/plain\r\n\r\nFAKE\r\n" + std::string(10, 'b') + "\r\n--" + kBoundary
+        + "\r\nContent-Type: image/jpeg\r\n\r\nREAL\r\n--" + kBoundary + "\r\n";
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        MultipartParser parser(kBoundary, 100);
+        const auto parts = parser_test::feedPieces(parser, stream, { cut });
+        ASSERT_EQ(parts.size(), 1u) << "split at " << cut;
+        EXPECT_EQ(parts[0].body, "REAL") << "split at " << cut;
+        EXPECT_EQ(parser.partsDroppedOversize(), 1u) << "split at " << cut;
+    }
+}
+
 // --- streams that never end as they should
 
 TEST(BoundedMemory, EndlessJunk)

@@ -10,7 +10,9 @@ using parser_test::Picture;
 
 const std::string kJpegA = std::string("\xff\xd8\xff\xe0") + "JFIF-A\r\n--notaboundary\r\nxx" + "\xff\xd9";
 const std::string kJpegB = std::string("\xff\xd8") + "second\npicture\r\n\r\n--myboundaryX\r\n" + "\xff\xd9";
-const std::string kJpegC = std::string("\xff\xd8\xff\xdb") + "text --myboundary inside" + "\xff\xd9";
+// Boundary text that is not a boundary line: inside a line, or with more after it.
+const std::string kJpegC = std::string("\xff\xd8\xff\xdb")
+    + "text --myboundary inside\r\nx--myboundary\r\nmyboundary-x\n-myboundary \tz\n" + "\xff\xd9";
 
 std::string part(const std::string& boundaryLine, const std::string& headers, const std::string& body,
                  const std::string& eol = "\r\n")

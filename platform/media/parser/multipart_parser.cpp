@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <functional>
 
 namespace media {
 namespace {
@@ -16,12 +15,12 @@ using namespace multipart_text;
 // the buffer far past the cap before the cap is checked.
 constexpr std::size_t kSlice = 256u * 1024u;
 
-enum class CandidateKind { None, Incomplete, Found };
+enum class CandidateKind { None, Found };
 
 struct Candidate {
     CandidateKind kind = CandidateKind::None;
     BoundaryMatch match = BoundaryMatch::No;
-    std::size_t lineStart = 0; // first byte of the boundary line
+    std::size_t lineStart = 0; // first byte of the boundary line (its dashes)
 };
 
 enum class LengthVerdict { Undecided, Honest, Lie };
@@ -41,7 +40,6 @@ struct MultipartParser::State {
     // --- configuration
     std::size_t maxPart;
     std::string key; // boundary without leading dashes; empty until known
-    std::optional<std::boyer_moore_horspool_searcher<const char*>> searcher;
 
     // --- input of the running feed() and bytes held over from the last one
     Phase phase = Phase::Seek;
@@ -72,7 +70,6 @@ struct MultipartParser::State {
     void setKey(std::string k)
     {
         key = std::move(k);
-        searcher.emplace(key.data(), key.data() + key.size());
     }
 
     std::size_t lineLimit() const
@@ -321,57 +318,35 @@ struct MultipartParser::State {
         body.append(bytes.data(), bytes.size());
     }
 
-    // Checks a place where the boundary text was found: it must begin a line
-    // (after at most a few dashes) and end one.
-    Candidate checkCandidate(std::size_t at) const
-    {
-        Candidate c;
-        std::size_t j = at;
-        std::size_t dashes = 0;
-        while (j > 0 && body[j - 1] == '-') {
-            if (++dashes > kMaxLeadingDashes)
-                return c;
-            --j;
-        }
-        if (j == 0 ? !bodyStartsLine : body[j - 1] != '\n')
-            return c;
-        const BoundaryMatch m = matchBoundaryEnd(std::string_view(body).substr(at + key.size()));
-        if (m == BoundaryMatch::No)
-            return c;
-        c.lineStart = j;
-        if (m == BoundaryMatch::Incomplete) {
-            c.kind = CandidateKind::Incomplete;
-            return c;
-        }
-        c.kind = CandidateKind::Found;
-        c.match = m;
-        return c;
-    }
-
-    // Searches the body for a boundary line from where the last search stopped.
+    // Looks for a boundary line at each line start from where the last search
+    // stopped. Pictures have a '\n' only every few hundred bytes, so memchr
+    // skips most of the body.
     Candidate searchBoundary(std::size_t& lowerBound)
     {
         const char* data = body.data();
         const std::size_t size = body.size();
-        while (scanPos + key.size() <= size) {
-            const char* hit = (*searcher)(data + scanPos, data + size).first;
-            if (hit == data + size) {
-                scanPos = size - key.size() + 1;
+        std::size_t pos = scanPos;
+        for (;;) {
+            if (pos == 0 ? bodyStartsLine : data[pos - 1] == '\n') {
+                const BoundaryMatch m = matchBoundaryAt(std::string_view(data + pos, size - pos), key);
+                if (m == BoundaryMatch::Open || m == BoundaryMatch::Close) {
+                    scanPos = pos;
+                    return { CandidateKind::Found, m, pos };
+                }
+                if (m == BoundaryMatch::Incomplete)
+                    break;
+            }
+            const void* nl = pos < size ? std::memchr(data + pos, '\n', size - pos) : nullptr;
+            if (!nl) {
+                pos = size;
                 break;
             }
-            const std::size_t at = static_cast<std::size_t>(hit - data);
-            Candidate c = checkCandidate(at);
-            if (c.kind == CandidateKind::Incomplete) {
-                scanPos = at;
-                break;
-            }
-            if (c.kind == CandidateKind::Found)
-                return c;
-            scanPos = at + 1;
+            pos = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
         }
-        // No boundary yet: one found later ends the body no earlier than this.
-        const std::size_t slack = kMaxLeadingDashes + 2;
-        lowerBound = scanPos > slack ? scanPos - slack : 0;
+        scanPos = pos;
+        // No boundary yet: one found later starts at scanPos or after, and
+        // the body ends no earlier than the line end before it.
+        lowerBound = scanPos > 2 ? scanPos - 2 : 0;
         return {};
     }
 
@@ -453,16 +428,15 @@ struct MultipartParser::State {
         return std::nullopt;
     }
 
-    // While discarding, keeps only what a boundary line starting later needs.
+    // While discarding, keeps only the line the search stopped at.
     void trimDiscarded()
     {
-        const std::size_t keep = kMaxLeadingDashes + 2;
-        if (scanPos <= keep)
+        const std::size_t cut = scanPos;
+        if (cut == 0)
             return;
-        const std::size_t cut = scanPos - keep;
         bodyStartsLine = body[cut - 1] == '\n';
         body.erase(0, cut);
-        scanPos -= cut;
+        scanPos = 0;
     }
 
     struct BodyStep {
