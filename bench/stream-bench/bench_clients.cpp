@@ -24,13 +24,12 @@ OurFigures runOurControls(const Testcam& camera, int cameras, double warmupSecon
         control->show();
         control->putProperty(media::DispId::Url, camera.url(i).toStdString());
         control->putProperty(media::DispId::MediaType, std::string("mjpeg"));
-        control->putProperty(media::DispId::NetworkTimeout, std::int32_t{25000});
+        control->putProperty(media::DispId::NetworkTimeout, std::int32_t { 25000 });
         control->invoke(media::DispId::Start);
     }
     const auto playing = [&] {
-        return static_cast<int>(std::count_if(controls.begin(), controls.end(), [](const auto& c) {
-            return c->status() == media::Status::Playing;
-        }));
+        return static_cast<int>(std::count_if(controls.begin(), controls.end(),
+            [](const auto& c) { return c->status() == media::Status::Playing; }));
     };
     waitUntil([&] { return playing() == cameras; }, 30000);
     waitMs(static_cast<int>(warmupSeconds * 1000));
@@ -90,16 +89,16 @@ struct FfmpegClient {
 
 } // namespace
 
-FfmpegFigures runFfmpeg(const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds,
-                        double seconds)
+FfmpegFigures runFfmpeg(
+    const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds, double seconds)
 {
     std::vector<FfmpegClient> clients(static_cast<std::size_t>(cameras));
     for (int i = 0; i < cameras; ++i) {
         FfmpegClient& client = clients[static_cast<std::size_t>(i)];
         client.process = std::make_unique<QProcess>();
         client.process->setProgram(ffmpeg);
-        client.process->setArguments({"-nostdin", "-loglevel", "error", "-progress", "pipe:1", "-stats_period",
-                                      "0.5", "-i", camera.url(i), "-vf", "scale=254:213", "-f", "null", "-"});
+        client.process->setArguments({ "-nostdin", "-loglevel", "error", "-progress", "pipe:1",
+            "-stats_period", "0.5", "-i", camera.url(i), "-vf", "scale=254:213", "-f", "null", "-" });
         client.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.process->start();
     }
@@ -110,7 +109,8 @@ FfmpegFigures runFfmpeg(const QString& ffmpeg, const Testcam& camera, int camera
     waitUntil(
         [&] {
             pump();
-            return std::all_of(clients.begin(), clients.end(), [](const FfmpegClient& c) { return c.lastFrame > 0; });
+            return std::all_of(
+                clients.begin(), clients.end(), [](const FfmpegClient& c) { return c.lastFrame > 0; });
         },
         30000);
     waitMs(static_cast<int>(warmupSeconds * 1000));

@@ -31,7 +31,7 @@ struct FfmpegFigures {
 // 254x213 controls, shown on the (offscreen) screen, one per camera.
 OurFigures runOurControls(const Testcam& camera, int cameras, double warmupSeconds, double seconds);
 // `ffmpeg -i URL -vf scale=254:213 -f null -`, one process per camera.
-FfmpegFigures runFfmpeg(const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds,
-                        double seconds);
+FfmpegFigures runFfmpeg(
+    const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds, double seconds);
 
 } // namespace bench

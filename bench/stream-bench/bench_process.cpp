@@ -15,7 +15,7 @@ namespace bench {
 
 double selfCpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec
         + usage.ru_stime.tv_usec / 1e6;
@@ -23,7 +23,7 @@ double selfCpuSeconds()
 
 long peakRssKiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -89,7 +89,7 @@ bool portsFree(int base, int count)
 
 Testcam::Testcam(const QString& program, int cameras, const QStringList& args)
 {
-    std::mt19937 rng(std::random_device{}());
+    std::mt19937 rng(std::random_device {}());
     std::uniform_int_distribution<int> dist(20000, 60000);
     for (int attempt = 0; attempt < 10 && m_port == 0; ++attempt) {
         const int base = dist(rng);
@@ -97,8 +97,8 @@ Testcam::Testcam(const QString& program, int cameras, const QStringList& args)
             continue;
         auto process = std::make_unique<QProcess>();
         process->setProgram(program);
-        process->setArguments(QStringList{"--cameras", QString::number(cameras), "--port", QString::number(base)}
-                              + args);
+        process->setArguments(
+            QStringList { "--cameras", QString::number(cameras), "--port", QString::number(base) } + args);
         process->start();
         if (!process->waitForStarted(5000))
             continue;
@@ -143,7 +143,8 @@ long long Testcam::stop()
     }
     const QString err = QString::fromLocal8Bit(m_process->readAllStandardError());
     m_process.reset();
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("(\\d+) pictures sent")).match(err);
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("(\\d+) pictures sent")).match(err);
     return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 

@@ -9,9 +9,9 @@
 
 namespace bench {
 
-double selfCpuSeconds();   // user + system of this process so far
-long peakRssKiB();         // this process's peak resident memory
-long currentRssKiB();      // this process's resident memory now
+double selfCpuSeconds(); // user + system of this process so far
+long peakRssKiB(); // this process's peak resident memory
+long currentRssKiB(); // this process's resident memory now
 double processCpuSeconds(qint64 pid); // of another process, from /proc; -1 when gone
 
 // Runs the event loop for `ms`, or until `done` returns true (polled).

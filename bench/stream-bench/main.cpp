@@ -20,7 +20,7 @@ struct Options {
     double seconds = 20;
     double warmup = 3;
     int cameras = 14;
-    QStringList sizes{"640x480", "1280x720", "1920x1080"};
+    QStringList sizes { "640x480", "1280x720", "1920x1080" };
     bool ffmpeg = true;
 };
 
@@ -64,18 +64,21 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Options o;
     if (!parse(app.arguments(), o)) {
-        std::fprintf(stderr, "usage: stream-bench [--seconds N] [--warmup N] [--cameras N] "
-                             "[--sizes WxH,...] [--no-ffmpeg]\n");
+        std::fprintf(stderr,
+            "usage: stream-bench [--seconds N] [--warmup N] [--cameras N] "
+            "[--sizes WxH,...] [--no-ffmpeg]\n");
         return 2;
     }
-    const QString testcam = QDir(QCoreApplication::applicationDirPath()).filePath("../../tools/testcam/veskat-testcam");
+    const QString testcam
+        = QDir(QCoreApplication::applicationDirPath()).filePath("../../tools/testcam/veskat-testcam");
     const QString ffmpeg = o.ffmpeg ? QStandardPaths::findExecutable(QStringLiteral("ffmpeg")) : QString();
     const int duration = static_cast<int>(o.warmup + o.seconds) + 90;
-    std::printf("stream-bench: %d cameras at 25/s, %.0f s measured after %.0f s warm-up, tiles 254x213, %d CPUs\n",
-                o.cameras, o.seconds, o.warmup, QThread::idealThreadCount());
+    std::printf(
+        "stream-bench: %d cameras at 25/s, %.0f s measured after %.0f s warm-up, tiles 254x213, %d CPUs\n",
+        o.cameras, o.seconds, o.warmup, QThread::idealThreadCount());
 
     for (const QString& size : o.sizes) {
-        const QStringList camArgs{"--size", size, "--fps", "25", "--duration", QString::number(duration)};
+        const QStringList camArgs { "--size", size, "--fps", "25", "--duration", QString::number(duration) };
         std::printf("\n== %d x %s ==\n", o.cameras, qPrintable(size));
         bench::OurFigures ours;
         long long sent = -1;
@@ -92,16 +95,17 @@ int main(int argc, char** argv)
         const double expected = 25.0 * o.cameras * ours.wallSeconds;
         const unsigned long long dropped = ours.droppedBeforeDecode + ours.droppedBeforeDraw;
         const double ourMs = perPictureMs(ours.cpuSeconds, ours.drawn);
-        std::printf("  veskat : %d/%d playing; in %.1f s: expected %.0f at 25/s, received %llu, decoded %llu, "
-                    "skipped %llu, drawn %llu, dropped %llu (%.2f %%: %llu before decode, %llu before paint); "
-                    "camera sent %lld over its whole run\n",
-                    ours.playing, o.cameras, ours.wallSeconds, expected, ours.received, ours.decoded, ours.skipped,
-                    ours.drawn, dropped, percent(dropped, ours.received), ours.droppedBeforeDecode,
-                    ours.droppedBeforeDraw, sent);
+        std::printf(
+            "  veskat : %d/%d playing; in %.1f s: expected %.0f at 25/s, received %llu, decoded %llu, "
+            "skipped %llu, drawn %llu, dropped %llu (%.2f %%: %llu before decode, %llu before paint); "
+            "camera sent %lld over its whole run\n",
+            ours.playing, o.cameras, ours.wallSeconds, expected, ours.received, ours.decoded, ours.skipped,
+            ours.drawn, dropped, percent(dropped, ours.received), ours.droppedBeforeDecode,
+            ours.droppedBeforeDraw, sent);
         std::printf("  veskat : CPU %.2f s = %.2f cores, %.3f ms CPU per drawn picture; latency send->drawn "
                     "p50 %.1f ms, p99 %.1f ms; RSS %ld -> %ld MiB, peak %ld MiB\n",
-                    ours.cpuSeconds, ours.cpuSeconds / ours.wallSeconds, ourMs, ours.latencyP50Ms,
-                    ours.latencyP99Ms, ours.rssStartKiB / 1024, ours.rssEndKiB / 1024, bench::peakRssKiB() / 1024);
+            ours.cpuSeconds, ours.cpuSeconds / ours.wallSeconds, ourMs, ours.latencyP50Ms, ours.latencyP99Ms,
+            ours.rssStartKiB / 1024, ours.rssEndKiB / 1024, bench::peakRssKiB() / 1024);
 
         if (ffmpeg.isEmpty()) {
             std::printf("  ffmpeg : not run\n");
@@ -115,12 +119,13 @@ int main(int argc, char** argv)
             theirs = bench::runFfmpeg(ffmpeg, camera, o.cameras, o.warmup, o.seconds);
         }
         const double theirMs = perPictureMs(theirs.cpuSeconds, theirs.pictures);
-        std::printf("  ffmpeg : %d/%d running; in %.1f s: %llu pictures (%.1f %% of %.0f), CPU %.2f s = %.2f cores, "
-                    "%.3f ms CPU per picture\n",
-                    theirs.running, o.cameras, theirs.wallSeconds, theirs.pictures,
-                    percent(theirs.pictures, static_cast<unsigned long long>(25.0 * o.cameras * theirs.wallSeconds)),
-                    25.0 * o.cameras * theirs.wallSeconds, theirs.cpuSeconds, theirs.cpuSeconds / theirs.wallSeconds,
-                    theirMs);
+        std::printf(
+            "  ffmpeg : %d/%d running; in %.1f s: %llu pictures (%.1f %% of %.0f), CPU %.2f s = %.2f cores, "
+            "%.3f ms CPU per picture\n",
+            theirs.running, o.cameras, theirs.wallSeconds, theirs.pictures,
+            percent(theirs.pictures, static_cast<unsigned long long>(25.0 * o.cameras * theirs.wallSeconds)),
+            25.0 * o.cameras * theirs.wallSeconds, theirs.cpuSeconds, theirs.cpuSeconds / theirs.wallSeconds,
+            theirMs);
         if (theirMs > 0)
             std::printf("  ratio  : our CPU per picture / ffmpeg's = %.2f\n", ourMs / theirMs);
     }

@@ -49,8 +49,8 @@ void DecodePool::run()
             if (stream->sessionCurrent(part->session)) {
                 DecodedPicture decoded;
                 if (decoder.decode(part->jpeg, stream->area(), decoded)) {
-                    stream->pictureDecoded(*part, ReadyPicture{std::move(decoded.image), decoded.sourceSize,
-                                                               part->sendTimeUs});
+                    stream->pictureDecoded(*part,
+                        ReadyPicture { std::move(decoded.image), decoded.sourceSize, part->sendTimeUs });
                 } else {
                     stream->pictureFailed(*part);
                 }

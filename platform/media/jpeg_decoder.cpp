@@ -9,12 +9,11 @@ namespace media {
 namespace {
 
 // Ascending; the factors whose inverse DCT has a SIMD path or is trivially cheap.
-constexpr std::array<ScalingFactor, 5> kFastFactors{
-    {{1, 8}, {1, 4}, {3, 8}, {1, 2}, {1, 1}}};
+constexpr std::array<ScalingFactor, 5> kFastFactors { { { 1, 8 }, { 1, 4 }, { 3, 8 }, { 1, 2 }, { 1, 1 } } };
 
 int scaled(int size, ScalingFactor f)
 {
-    return TJSCALED(size, (tjscalingfactor{f.num, f.denom}));
+    return TJSCALED(size, (tjscalingfactor { f.num, f.denom }));
 }
 
 bool libraryOffers(ScalingFactor f)
@@ -47,7 +46,7 @@ ScalingFactor chooseScalingFactor(QSize picture, QSize area)
         if (scaled(picture.width(), f) >= area.width() && scaled(picture.height(), f) >= area.height())
             return f;
     }
-    return {1, 1};
+    return { 1, 1 };
 }
 
 JpegDecoder::JpegDecoder()
@@ -94,7 +93,7 @@ bool JpegDecoder::decode(std::string_view jpeg, QSize area, DecodedPicture& out)
     // per cent, and the picture is shrunk to a tile afterwards anyway.
     const int flags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE;
     if (tjDecompress2(m_handle.get(), data, size, decoded.bits(), outWidth,
-                      static_cast<int>(decoded.bytesPerLine()), outHeight, nativeRgb32Format(), flags)
+            static_cast<int>(decoded.bytesPerLine()), outHeight, nativeRgb32Format(), flags)
         != 0) {
         // A warning (for example a picture cut short) still leaves a usable
         // picture; only a fatal error means nothing was decoded.

@@ -36,8 +36,8 @@ struct ScalingFactor {
 ScalingFactor chooseScalingFactor(QSize picture, QSize area);
 
 struct DecodedPicture {
-    QImage image;      // Format_RGB32, exactly the area (or the scaled size for an empty area)
-    QSize sourceSize;  // the picture's own size
+    QImage image; // Format_RGB32, exactly the area (or the scaled size for an empty area)
+    QSize sourceSize; // the picture's own size
 };
 
 class JpegDecoder {

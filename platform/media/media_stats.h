@@ -22,18 +22,18 @@ public:
     double percentile(double fraction) const;
 
 private:
-    std::array<std::uint32_t, kBuckets + 1> m_buckets{};
+    std::array<std::uint32_t, kBuckets + 1> m_buckets {};
     std::uint64_t m_count = 0;
 };
 
 struct MediaStats {
-    std::uint64_t received = 0;            // parts taken from the stream
-    std::uint64_t decoded = 0;             // pictures decoded
-    std::uint64_t skipped = 0;             // parts that did not decode
-    std::uint64_t drawn = 0;               // pictures painted
+    std::uint64_t received = 0; // parts taken from the stream
+    std::uint64_t decoded = 0; // pictures decoded
+    std::uint64_t skipped = 0; // parts that did not decode
+    std::uint64_t drawn = 0; // pictures painted
     std::uint64_t droppedBeforeDecode = 0; // replaced by a newer part while waiting to be decoded
-    std::uint64_t droppedBeforeDraw = 0;   // decoded, but replaced by a newer one before a paint
-    int pictureWidth = 0;                  // the last decoded picture's own size
+    std::uint64_t droppedBeforeDraw = 0; // decoded, but replaced by a newer one before a paint
+    int pictureWidth = 0; // the last decoded picture's own size
     int pictureHeight = 0;
     LatencyHistogram latency;
 };

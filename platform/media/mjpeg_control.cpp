@@ -29,7 +29,7 @@ std::string toText(const DispValue& value)
 std::string lowerCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
@@ -111,7 +111,7 @@ DispValue MjpegControl::getProperty(int dispId) const
     case DispId::NetworkTimeout:
         return static_cast<std::int32_t>(m_timeoutMs);
     default:
-        return std::monostate{};
+        return std::monostate {};
     }
 }
 
@@ -136,7 +136,7 @@ void MjpegControl::start()
         return;
     }
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
-    m_engine.network().start(m_state, StreamConfig{m_url, m_user, m_password, m_timeoutMs}, session);
+    m_engine.network().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs }, session);
 }
 
 void MjpegControl::stop()
@@ -246,8 +246,8 @@ void MjpegControl::paintEvent(QPaintEvent*)
     if (current != Status::Playing) {
         // The last picture stays for orientation, but must not pass for live.
         painter.fillRect(rect(), QColor(0, 0, 0, 150));
-        paintMessage(painter, tr("No new picture since %1").arg(m_pictureTime.toString(QStringLiteral("HH:mm:ss"))),
-                     meaning);
+        paintMessage(painter,
+            tr("No new picture since %1").arg(m_pictureTime.toString(QStringLiteral("HH:mm:ss"))), meaning);
     }
 }
 

@@ -70,7 +70,7 @@ private:
 
     int m_lastStatus = 0;
     QImage m_picture;
-    QDateTime m_pictureTime;       // when the shown picture arrived
+    QDateTime m_pictureTime; // when the shown picture arrived
     std::int64_t m_pictureSendTimeUs = 0;
     bool m_pictureUnpainted = false;
     std::uint64_t m_drawn = 0;

@@ -41,7 +41,7 @@ void NetworkThread::start(std::shared_ptr<StreamState> state, StreamConfig confi
 {
     {
         std::lock_guard lock(m_mutex);
-        m_commands.push_back(Command{std::move(state), std::move(config), session});
+        m_commands.push_back(Command { std::move(state), std::move(config), session });
     }
     wake();
 }
@@ -50,7 +50,7 @@ void NetworkThread::stop(std::shared_ptr<StreamState> state)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_commands.push_back(Command{std::move(state), std::nullopt, 0});
+        m_commands.push_back(Command { std::move(state), std::nullopt, 0 });
     }
     wake();
 }
@@ -77,8 +77,8 @@ void NetworkThread::apply(std::vector<Command>& commands)
         drop(key);
         if (!command.config)
             continue;
-        auto transfer = std::make_unique<StreamTransfer>(command.state, std::move(*command.config),
-                                                         command.session, m_decoders);
+        auto transfer = std::make_unique<StreamTransfer>(
+            command.state, std::move(*command.config), command.session, m_decoders);
         transfer->connect(m_multi.get(), now);
         m_transfers.emplace(key, std::move(transfer));
     }

@@ -49,7 +49,7 @@ private:
 
     std::mutex m_mutex;
     std::vector<Command> m_commands; // guarded by m_mutex
-    bool m_quit = false;             // guarded by m_mutex
+    bool m_quit = false; // guarded by m_mutex
 
     // Only the network thread touches the transfers.
     std::unordered_map<StreamState*, std::unique_ptr<StreamTransfer>> m_transfers;

@@ -102,13 +102,13 @@ public:
     QSize area() const;
 
     struct Counters {
-        std::atomic<std::uint64_t> received{0};
-        std::atomic<std::uint64_t> decoded{0};
-        std::atomic<std::uint64_t> skipped{0};
-        std::atomic<std::uint64_t> droppedBeforeDecode{0};
-        std::atomic<std::uint64_t> droppedBeforeDraw{0};
-        std::atomic<int> pictureWidth{0};
-        std::atomic<int> pictureHeight{0};
+        std::atomic<std::uint64_t> received { 0 };
+        std::atomic<std::uint64_t> decoded { 0 };
+        std::atomic<std::uint64_t> skipped { 0 };
+        std::atomic<std::uint64_t> droppedBeforeDecode { 0 };
+        std::atomic<std::uint64_t> droppedBeforeDraw { 0 };
+        std::atomic<int> pictureWidth { 0 };
+        std::atomic<int> pictureHeight { 0 };
     };
     Counters& counters() { return m_counters; }
     const Counters& counters() const { return m_counters; }
@@ -135,7 +135,7 @@ private:
     std::optional<ReadyPicture> m_ready;
     bool m_readyPosted = false;
 
-    std::atomic<std::uint64_t> m_area{0};
+    std::atomic<std::uint64_t> m_area { 0 };
     Counters m_counters;
 };
 

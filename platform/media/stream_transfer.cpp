@@ -16,7 +16,7 @@ std::string lowerCase(std::string_view text)
 {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
 }
 
@@ -49,8 +49,8 @@ long seconds(std::chrono::milliseconds ms)
 
 } // namespace
 
-StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
-                               DecodePool& decoders)
+StreamTransfer::StreamTransfer(
+    std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders)
     : m_state(std::move(state))
     , m_config(std::move(config))
     , m_session(session)
@@ -269,7 +269,8 @@ size_t StreamTransfer::onBody(char* data, size_t size, size_t count, void* self)
     }
     if (!t->m_parser)
         return 0;
-    t->m_parser->feed(std::string_view(data, bytes), [t](MultipartPart&& part) { t->handlePart(std::move(part)); });
+    t->m_parser->feed(
+        std::string_view(data, bytes), [t](MultipartPart&& part) { t->handlePart(std::move(part)); });
     return bytes;
 }
 
@@ -284,7 +285,7 @@ void StreamTransfer::handlePart(MultipartPart&& part)
     m_lastPart = Clock::now();
     m_retryDelay = kFirstRetryDelay;
     m_state->partArrived(m_session);
-    EncodedPicture picture{std::move(part.body), parseSendTime(part), m_session, m_connection};
+    EncodedPicture picture { std::move(part.body), parseSendTime(part), m_session, m_connection };
     if (m_state->offerPicture(std::move(picture)))
         m_decoders.schedule(m_state);
 }

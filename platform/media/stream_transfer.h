@@ -25,12 +25,12 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // No picture for this long marks a playing stream as stalled.
-    static constexpr std::chrono::milliseconds kStallAfter{5000};
-    static constexpr std::chrono::milliseconds kFirstRetryDelay{250};
-    static constexpr std::chrono::milliseconds kMaxRetryDelay{2000};
+    static constexpr std::chrono::milliseconds kStallAfter { 5000 };
+    static constexpr std::chrono::milliseconds kFirstRetryDelay { 250 };
+    static constexpr std::chrono::milliseconds kMaxRetryDelay { 2000 };
 
-    StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
-                   DecodePool& decoders);
+    StreamTransfer(
+        std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders);
     ~StreamTransfer();
     StreamTransfer(const StreamTransfer&) = delete;
     StreamTransfer& operator=(const StreamTransfer&) = delete;
@@ -70,16 +70,16 @@ private:
     Phase m_phase = Phase::WaitingToRetry;
     bool m_finished = false;
     // Set when a callback decided to end the transfer; read by the callbacks.
-    std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_cancel { false };
     bool m_classified = false;
     std::optional<std::int32_t> m_verdict; // a failed state decided inside a callback
     std::string m_verdictDetail;
     std::optional<MultipartParser> m_parser;
     std::string m_contentType; // of the answer whose headers are arriving
 
-    Clock::time_point m_attemptStart{};
-    Clock::time_point m_lastPart{};
-    Clock::time_point m_retryAt{};
+    Clock::time_point m_attemptStart {};
+    Clock::time_point m_lastPart {};
+    Clock::time_point m_retryAt {};
     std::chrono::milliseconds m_retryDelay = kFirstRetryDelay;
 };
 

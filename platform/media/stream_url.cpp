@@ -12,7 +12,7 @@ namespace {
 std::string lowerCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
@@ -30,15 +30,14 @@ bool isValidStreamUrl(const std::string& url)
     // camera address must be between the "//" and the path, so look first.
     const std::size_t authorityBegin = schemeEnd + 3;
     const std::size_t authorityEnd = url.find_first_of("/?#", authorityBegin);
-    std::string authority = url.substr(authorityBegin, authorityEnd == std::string::npos
-                                                           ? std::string::npos
-                                                           : authorityEnd - authorityBegin);
+    std::string authority = url.substr(authorityBegin,
+        authorityEnd == std::string::npos ? std::string::npos : authorityEnd - authorityBegin);
     if (const auto at = authority.rfind('@'); at != std::string::npos)
         authority.erase(0, at + 1);
     if (authority.empty() || authority[0] == ':')
         return false;
     if (std::any_of(authority.begin(), authority.end(),
-                    [](unsigned char c) { return std::isspace(c) || std::iscntrl(c); }))
+            [](unsigned char c) { return std::isspace(c) || std::iscntrl(c); }))
         return false;
 
     CurlUrl handle(curl_url());

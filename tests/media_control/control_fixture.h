@@ -25,13 +25,13 @@ inline std::unique_ptr<media::MjpegControl> makeControl()
 }
 
 inline void configure(media::MediaControl& control, const QString& url, const QString& user = {},
-                      const QString& password = {}, int timeoutMs = 25000)
+    const QString& password = {}, int timeoutMs = 25000)
 {
     control.putProperty(media::DispId::Url, url.toStdString());
     control.putProperty(media::DispId::UserName, user.toStdString());
     control.putProperty(media::DispId::Password, password.toStdString());
     control.putProperty(media::DispId::MediaType, std::string("mjpeg"));
-    control.putProperty(media::DispId::NetworkTimeout, std::int32_t{timeoutMs});
+    control.putProperty(media::DispId::NetworkTimeout, std::int32_t { timeoutMs });
 }
 
 inline std::int32_t statusOf(const media::MediaControl& control)
@@ -39,7 +39,8 @@ inline std::int32_t statusOf(const media::MediaControl& control)
     return media::toInt32(control.getProperty(media::DispId::Status));
 }
 
-inline bool waitForStatus(const media::MediaControl& control, std::int32_t status, int deadlineMs = kDeadlineMs)
+inline bool waitForStatus(
+    const media::MediaControl& control, std::int32_t status, int deadlineMs = kDeadlineMs)
 {
     return QTest::qWaitFor([&] { return statusOf(control) == status; }, deadlineMs);
 }

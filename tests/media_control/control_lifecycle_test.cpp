@@ -22,25 +22,26 @@ TEST(Properties, WhatTheWindowPutsReadsBack)
 {
     auto control = makeControl();
     ASSERT_TRUE(control);
-    for (int id : {media::DispId::Flag113, media::DispId::Flag117, media::DispId::Flag143, media::DispId::Flag16,
-                   media::DispId::Flag18}) {
+    for (int id : { media::DispId::Flag113, media::DispId::Flag117, media::DispId::Flag143,
+             media::DispId::Flag16, media::DispId::Flag18 }) {
         control->putProperty(id, true);
         EXPECT_EQ(control->getProperty(id), media::DispValue(true)) << id;
     }
     configure(*control, QStringLiteral("http://cam/axis-cgi/mjpg/video.cgi"), QStringLiteral("root"),
-              QStringLiteral("secret"), 25000);
-    EXPECT_EQ(control->getProperty(media::DispId::Url), media::DispValue(std::string("http://cam/axis-cgi/mjpg/video.cgi")));
+        QStringLiteral("secret"), 25000);
+    EXPECT_EQ(control->getProperty(media::DispId::Url),
+        media::DispValue(std::string("http://cam/axis-cgi/mjpg/video.cgi")));
     EXPECT_EQ(control->getProperty(media::DispId::UserName), media::DispValue(std::string("root")));
     EXPECT_EQ(control->getProperty(media::DispId::Password), media::DispValue(std::string("secret")));
     EXPECT_EQ(control->getProperty(media::DispId::MediaType), media::DispValue(std::string("mjpeg")));
-    EXPECT_EQ(control->getProperty(media::DispId::NetworkTimeout), media::DispValue(std::int32_t{25000}));
+    EXPECT_EQ(control->getProperty(media::DispId::NetworkTimeout), media::DispValue(std::int32_t { 25000 }));
 }
 
 TEST(Properties, StatusIsReadOnlyAndStartsStopped)
 {
     auto control = makeControl();
     EXPECT_EQ(statusOf(*control), media::Status::Stopped);
-    control->putProperty(media::DispId::Status, std::int32_t{2});
+    control->putProperty(media::DispId::Status, std::int32_t { 2 });
     EXPECT_EQ(statusOf(*control), media::Status::Stopped);
 }
 
@@ -96,7 +97,7 @@ TEST(Stop, StartWhilePlayingRestartsWithTheNewAddress)
 
 TEST(Destruction, PlayingControlsGoCleanly)
 {
-    TestcamProcess camera(1, {"--size", "1280x720"});
+    TestcamProcess camera(1, { "--size", "1280x720" });
     ASSERT_TRUE(camera.started());
     for (int round = 0; round < 3; ++round) {
         std::vector<std::unique_ptr<media::MjpegControl>> controls;
@@ -107,8 +108,8 @@ TEST(Destruction, PlayingControlsGoCleanly)
         }
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return std::all_of(controls.begin(), controls.end(),
-                                   [](const auto& c) { return c->stats().decoded > 0; });
+                return std::all_of(
+                    controls.begin(), controls.end(), [](const auto& c) { return c->stats().decoded > 0; });
             },
             media_test::kDeadlineMs));
         // Gone in the middle of pictures being fetched, decoded and posted.
@@ -156,7 +157,7 @@ double brightness(QWidget& widget)
 TEST(Drawing, PictureFillsTheAreaAndIsDimmedOnceItIsNoLongerLive)
 {
     media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
-                                      QByteArray::fromStdString(media_test::solidJpeg(640, 480, 250, 250, 250)));
+        QByteArray::fromStdString(media_test::solidJpeg(640, 480, 250, 250, 250)));
     auto control = makeControl();
     const double empty = brightness(*control);
     EXPECT_LT(empty, 80); // a dark area with words

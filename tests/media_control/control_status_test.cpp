@@ -19,11 +19,11 @@ struct AuthCase {
     const char* scheme;
 };
 
-class Credentials : public testing::TestWithParam<AuthCase> {};
+class Credentials : public testing::TestWithParam<AuthCase> { };
 
 TEST_P(Credentials, RightPasswordPlays)
 {
-    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    TestcamProcess camera(1, { "--user", "root", "--password", "pass", "--auth", GetParam().scheme });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     ASSERT_TRUE(control);
@@ -39,7 +39,7 @@ TEST_P(Credentials, RightPasswordPlays)
 
 TEST_P(Credentials, WrongPasswordGives1028)
 {
-    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    TestcamProcess camera(1, { "--user", "root", "--password", "pass", "--auth", GetParam().scheme });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     configure(*control, camera.url(), "root", "wrong");
@@ -49,7 +49,7 @@ TEST_P(Credentials, WrongPasswordGives1028)
 
 TEST_P(Credentials, NoCredentialsGives1028)
 {
-    TestcamProcess camera(1, {"--user", "root", "--password", "pass", "--auth", GetParam().scheme});
+    TestcamProcess camera(1, { "--user", "root", "--password", "pass", "--auth", GetParam().scheme });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     configure(*control, camera.url());
@@ -57,8 +57,8 @@ TEST_P(Credentials, NoCredentialsGives1028)
     EXPECT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemes, Credentials, testing::Values(AuthCase{"basic"}, AuthCase{"digest"}),
-                         [](const auto& info) { return std::string(info.param.scheme); });
+INSTANTIATE_TEST_SUITE_P(Schemes, Credentials, testing::Values(AuthCase { "basic" }, AuthCase { "digest" }),
+    [](const auto& info) { return std::string(info.param.scheme); });
 
 TEST(AnswerOfTheCamera, NotFoundGives1029)
 {
@@ -95,8 +95,8 @@ TEST(AnswerOfTheCamera, PartsThatAreNoPicturesGive1030)
 TEST(AnswerOfTheCamera, PlainMotionJpegFramesPlay)
 {
     media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
-                                      QByteArray::fromStdString(media_test::withoutHuffmanTables(
-                                          media_test::solidJpeg(320, 240, 10, 120, 200))));
+        QByteArray::fromStdString(
+            media_test::withoutHuffmanTables(media_test::solidJpeg(320, 240, 10, 120, 200))));
     ASSERT_TRUE(server.listening());
     auto control = makeControl();
     configure(*control, server.url());
@@ -113,7 +113,7 @@ TEST(Settings, OtherMediaTypeGives1030AtStart)
     EXPECT_EQ(statusOf(*control), media::Status::NotMjpeg);
 }
 
-class InvalidUrl : public testing::TestWithParam<const char*> {};
+class InvalidUrl : public testing::TestWithParam<const char*> { };
 
 TEST_P(InvalidUrl, Gives1031AtStart)
 {
@@ -127,12 +127,11 @@ TEST_P(InvalidUrl, Gives1031AtStart)
 }
 
 INSTANTIATE_TEST_SUITE_P(Urls, InvalidUrl,
-                         testing::Values("http:///axis-cgi/mjpg/video.cgi", "", "http://",
-                                         "camera/axis-cgi/mjpg/video.cgi"));
+    testing::Values("http:///axis-cgi/mjpg/video.cgi", "", "http://", "camera/axis-cgi/mjpg/video.cgi"));
 
 TEST(Reconnect, RefusedCameraGives1025ThenPlaysOnceItIsUp)
 {
-    TestcamProcess camera(1, {"--refuse-for", "4"});
+    TestcamProcess camera(1, { "--refuse-for", "4" });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     configure(*control, camera.url());
@@ -144,7 +143,7 @@ TEST(Reconnect, RefusedCameraGives1025ThenPlaysOnceItIsUp)
 TEST(Reconnect, StalledCameraGives1027Then1025AndRecovers)
 {
     // The camera stops sending after 20 pictures of every connection.
-    TestcamProcess camera(1, {"--stall-after", "20"});
+    TestcamProcess camera(1, { "--stall-after", "20" });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     configure(*control, camera.url(), {}, {}, 8000);
@@ -157,7 +156,7 @@ TEST(Reconnect, StalledCameraGives1027Then1025AndRecovers)
 
 TEST(Reconnect, DroppedConnectionGives1025AndPlaysAgain)
 {
-    TestcamProcess camera(1, {"--drop-after", "20"});
+    TestcamProcess camera(1, { "--drop-after", "20" });
     ASSERT_TRUE(camera.started());
     auto control = makeControl();
     configure(*control, camera.url());

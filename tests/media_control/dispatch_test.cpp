@@ -19,27 +19,26 @@ struct ConversionCase {
     std::int32_t expected;
 };
 
-class ToInt32 : public testing::TestWithParam<ConversionCase> {};
+class ToInt32 : public testing::TestWithParam<ConversionCase> { };
 
 TEST_P(ToInt32, ConvertsLikeALateBoundCaller)
 {
     EXPECT_EQ(media::toInt32(GetParam().value), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, ToInt32,
-    testing::Values(ConversionCase{std::monostate{}, 0}, ConversionCase{true, -1}, ConversionCase{false, 0},
-                    ConversionCase{std::int32_t{1027}, 1027}, ConversionCase{std::int32_t{-5}, -5},
-                    ConversionCase{std::string("25000"), 25000}, ConversionCase{std::string(" 42 "), 42},
-                    ConversionCase{std::string("-7"), -7}, ConversionCase{std::string("2.5"), 2},
-                    ConversionCase{std::string("3.5"), 4}, ConversionCase{std::string(""), 0},
-                    ConversionCase{std::string("abc"), 0}, ConversionCase{std::string("12abc"), 0},
-                    ConversionCase{std::string("0x10"), 0}, ConversionCase{std::string("inf"), 0},
-                    ConversionCase{std::string("99999999999"), 0}));
+INSTANTIATE_TEST_SUITE_P(Values, ToInt32,
+    testing::Values(ConversionCase { std::monostate {}, 0 }, ConversionCase { true, -1 },
+        ConversionCase { false, 0 }, ConversionCase { std::int32_t { 1027 }, 1027 },
+        ConversionCase { std::int32_t { -5 }, -5 }, ConversionCase { std::string("25000"), 25000 },
+        ConversionCase { std::string(" 42 "), 42 }, ConversionCase { std::string("-7"), -7 },
+        ConversionCase { std::string("2.5"), 2 }, ConversionCase { std::string("3.5"), 4 },
+        ConversionCase { std::string(""), 0 }, ConversionCase { std::string("abc"), 0 },
+        ConversionCase { std::string("12abc"), 0 }, ConversionCase { std::string("0x10"), 0 },
+        ConversionCase { std::string("inf"), 0 }, ConversionCase { std::string("99999999999"), 0 }));
 
 TEST(StatusMeaning, EveryCodeOfTheTableHasItsOwnWords)
 {
-    const std::int32_t codes[] = {0, 1, 2, 1025, 1026, 1027, 1028, 1029, 1030, 1031};
+    const std::int32_t codes[] = { 0, 1, 2, 1025, 1026, 1027, 1028, 1029, 1030, 1031 };
     std::set<std::string> seen;
     for (std::int32_t code : codes) {
         const std::string meaning = media::statusMeaning(code);
@@ -53,9 +52,9 @@ TEST(StatusMeaning, EveryCodeOfTheTableHasItsOwnWords)
 TEST(StatusPolicy, OnlyCodesTheMonitorRestartsAreFinalForTheControl)
 {
     // The control itself retries 1025; 1028..1031 wait for the monitor's restart.
-    for (std::int32_t code : {0, 1, 2, 1025, 1026, 1027})
+    for (std::int32_t code : { 0, 1, 2, 1025, 1026, 1027 })
         EXPECT_FALSE(media::isRestartOnlyFailure(code)) << code;
-    for (std::int32_t code : {1028, 1029, 1030, 1031})
+    for (std::int32_t code : { 1028, 1029, 1030, 1031 })
         EXPECT_TRUE(media::isRestartOnlyFailure(code)) << code;
 }
 
@@ -64,23 +63,22 @@ struct UrlCase {
     bool valid;
 };
 
-class StreamUrl : public testing::TestWithParam<UrlCase> {};
+class StreamUrl : public testing::TestWithParam<UrlCase> { };
 
 TEST_P(StreamUrl, NeedsAHost)
 {
     EXPECT_EQ(media::isValidStreamUrl(GetParam().url), GetParam().valid) << GetParam().url;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Urls, StreamUrl,
-    testing::Values(UrlCase{"http://192.168.0.90/axis-cgi/mjpg/video.cgi", true},
-                    UrlCase{"http://127.0.0.1:8080/axis-cgi/mjpg/video.cgi", true},
-                    UrlCase{"HTTP://camera.local/axis-cgi/mjpg/video.cgi", true},
-                    UrlCase{"https://camera/video", true}, UrlCase{"http://user@camera/video", true},
-                    UrlCase{"http:///axis-cgi/mjpg/video.cgi", false}, UrlCase{"http://", false},
-                    UrlCase{"", false}, UrlCase{"192.168.0.90/axis-cgi/mjpg/video.cgi", false},
-                    UrlCase{"ftp://camera/video", false}, UrlCase{"http://:80/video", false},
-                    UrlCase{"http://cam era/video", false}, UrlCase{"http://user@/video", false}));
+INSTANTIATE_TEST_SUITE_P(Urls, StreamUrl,
+    testing::Values(UrlCase { "http://192.168.0.90/axis-cgi/mjpg/video.cgi", true },
+        UrlCase { "http://127.0.0.1:8080/axis-cgi/mjpg/video.cgi", true },
+        UrlCase { "HTTP://camera.local/axis-cgi/mjpg/video.cgi", true },
+        UrlCase { "https://camera/video", true }, UrlCase { "http://user@camera/video", true },
+        UrlCase { "http:///axis-cgi/mjpg/video.cgi", false }, UrlCase { "http://", false },
+        UrlCase { "", false }, UrlCase { "192.168.0.90/axis-cgi/mjpg/video.cgi", false },
+        UrlCase { "ftp://camera/video", false }, UrlCase { "http://:80/video", false },
+        UrlCase { "http://cam era/video", false }, UrlCase { "http://user@/video", false }));
 
 TEST(LatencyHistogram, PercentilesFollowTheSamples)
 {

@@ -15,35 +15,40 @@ struct ScalingCase {
     ScalingFactor expected;
 };
 
-class ChooseScalingFactor : public testing::TestWithParam<ScalingCase> {};
+class ChooseScalingFactor : public testing::TestWithParam<ScalingCase> { };
 
 TEST_P(ChooseScalingFactor, SmallestFastFactorThatCoversTheArea)
 {
     const ScalingCase& c = GetParam();
     EXPECT_EQ(media::chooseScalingFactor(c.picture, c.area), c.expected)
-        << c.picture.width() << "x" << c.picture.height() << " into " << c.area.width() << "x" << c.area.height();
+        << c.picture.width() << "x" << c.picture.height() << " into " << c.area.width() << "x"
+        << c.area.height();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tiles, ChooseScalingFactor,
+INSTANTIATE_TEST_SUITE_P(Tiles, ChooseScalingFactor,
     testing::Values(
         // The camera window's 254x213 area.
-        ScalingCase{{640, 480}, {254, 213}, {1, 2}}, ScalingCase{{1280, 720}, {254, 213}, {3, 8}},
-        ScalingCase{{1920, 1080}, {254, 213}, {1, 4}}, ScalingCase{{3840, 2160}, {254, 213}, {1, 8}},
+        ScalingCase { { 640, 480 }, { 254, 213 }, { 1, 2 } },
+        ScalingCase { { 1280, 720 }, { 254, 213 }, { 3, 8 } },
+        ScalingCase { { 1920, 1080 }, { 254, 213 }, { 1, 4 } },
+        ScalingCase { { 3840, 2160 }, { 254, 213 }, { 1, 8 } },
         // Only the height decides when the width would fit a smaller factor.
-        ScalingCase{{1920, 1080}, {200, 300}, {3, 8}},
+        ScalingCase { { 1920, 1080 }, { 200, 300 }, { 3, 8 } },
         // 7/8, 3/4 and 5/8 would fit but are slower than full size.
-        ScalingCase{{1000, 1000}, {800, 800}, {1, 1}}, ScalingCase{{1000, 1000}, {600, 600}, {1, 1}},
-        ScalingCase{{640, 480}, {640, 480}, {1, 1}}, ScalingCase{{640, 480}, {1280, 960}, {1, 1}},
+        ScalingCase { { 1000, 1000 }, { 800, 800 }, { 1, 1 } },
+        ScalingCase { { 1000, 1000 }, { 600, 600 }, { 1, 1 } },
+        ScalingCase { { 640, 480 }, { 640, 480 }, { 1, 1 } },
+        ScalingCase { { 640, 480 }, { 1280, 960 }, { 1, 1 } },
         // Without an area (not shown yet) the cheapest decode still checks the picture.
-        ScalingCase{{1280, 720}, {0, 0}, {1, 8}}));
+        ScalingCase { { 1280, 720 }, { 0, 0 }, { 1, 8 } }));
 
 TEST(JpegDecoder, DecodesToTheExactAreaInTheWidgetsPixelLayout)
 {
     media::JpegDecoder decoder;
     ASSERT_TRUE(decoder.valid());
     media::DecodedPicture out;
-    ASSERT_TRUE(decoder.decode(media_test::solidJpeg(640, 480, 200, 30, 40), QSize(254, 213), out)) << decoder.error();
+    ASSERT_TRUE(decoder.decode(media_test::solidJpeg(640, 480, 200, 30, 40), QSize(254, 213), out))
+        << decoder.error();
     EXPECT_EQ(out.sourceSize, QSize(640, 480));
     EXPECT_EQ(out.image.size(), QSize(254, 213));
     EXPECT_EQ(out.image.format(), QImage::Format_RGB32);
@@ -75,9 +80,7 @@ TEST(JpegDecoder, WhatIsNoPictureIsRefused)
     media::DecodedPicture out;
     const std::string jpeg = media_test::solidJpeg(64, 48, 1, 2, 3);
     const std::string garbage[] = {
-        "",
-        "hello, world",
-        std::string("\xFF\xD8\xFF\xE0", 4) + "garbage after a start-of-image marker",
+        "", "hello, world", std::string("\xFF\xD8\xFF\xE0", 4) + "garbage after a start-of-image marker",
         jpeg.substr(0, 20), // cut before the frame header
     };
     for (const std::string& bytes : garbage) {
@@ -99,7 +102,8 @@ TEST(JpegDecoder, APictureCutShortStillShowsWhatArrived)
 
 TEST(JpegDecoder, AHugeClaimedSizeIsRefusedBeforeAnyMemoryIsTaken)
 {
-    const std::string jpeg = media_test::withClaimedSize(media_test::solidJpeg(64, 64, 9, 9, 9), 65000, 65000);
+    const std::string jpeg
+        = media_test::withClaimedSize(media_test::solidJpeg(64, 64, 9, 9, 9), 65000, 65000);
     media::JpegDecoder decoder;
     media::DecodedPicture out;
     EXPECT_FALSE(decoder.decode(jpeg, QSize(254, 213), out));

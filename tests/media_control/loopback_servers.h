@@ -13,9 +13,9 @@ namespace media_test {
 class LoopbackServer : public QObject {
 public:
     enum class Behaviour {
-        Silent,        // accepts the connection and never answers
-        TextParts,     // a multipart stream whose parts are not pictures
-        JpegParts,     // a multipart stream of one fixed picture, as often as asked
+        Silent, // accepts the connection and never answers
+        TextParts, // a multipart stream whose parts are not pictures
+        JpegParts, // a multipart stream of one fixed picture, as often as asked
     };
 
     explicit LoopbackServer(Behaviour behaviour, QByteArray picture = {});

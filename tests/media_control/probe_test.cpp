@@ -16,7 +16,8 @@ struct ProbeRun {
 ProbeRun runProbe(const QStringList& arguments)
 {
     QProcess probe;
-    probe.setProgram(QString::fromStdString((veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string()));
+    probe.setProgram(
+        QString::fromStdString((veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string()));
     probe.setArguments(arguments);
     probe.setProcessChannelMode(QProcess::SeparateChannels);
     probe.start();
@@ -27,21 +28,23 @@ ProbeRun runProbe(const QStringList& arguments)
         return run;
     }
     run.exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
-    run.lines = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.lines
+        = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return run;
 }
 
 bool hasStatusLine(const ProbeRun& run, int code)
 {
     const QString marker = QStringLiteral(" %1 ").arg(code);
-    return std::any_of(run.lines.begin(), run.lines.end(), [&](const QString& l) { return l.contains(marker); });
+    return std::any_of(
+        run.lines.begin(), run.lines.end(), [&](const QString& l) { return l.contains(marker); });
 }
 
 TEST(Probe, ReportsPlayingAndAPictureRate)
 {
-    veskat_test::TestcamProcess camera(1, {"--user", "op", "--password", "pw", "--auth", "digest"});
+    veskat_test::TestcamProcess camera(1, { "--user", "op", "--password", "pw", "--auth", "digest" });
     ASSERT_TRUE(camera.started());
-    const ProbeRun run = runProbe({camera.url(), "--user", "op", "--password", "pw", "--seconds", "3"});
+    const ProbeRun run = runProbe({ camera.url(), "--user", "op", "--password", "pw", "--seconds", "3" });
     EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
     EXPECT_TRUE(hasStatusLine(run, 2)) << run.lines.join('\n').toStdString();
     ASSERT_FALSE(run.lines.isEmpty());
@@ -53,9 +56,9 @@ TEST(Probe, ReportsPlayingAndAPictureRate)
 
 TEST(Probe, FailureEndsWithTheLastStatusAndANonZeroExit)
 {
-    veskat_test::TestcamProcess camera(1, {"--user", "op", "--password", "pw", "--auth", "basic"});
+    veskat_test::TestcamProcess camera(1, { "--user", "op", "--password", "pw", "--auth", "basic" });
     ASSERT_TRUE(camera.started());
-    const ProbeRun run = runProbe({camera.url(), "--user", "op", "--password", "nope", "--seconds", "5"});
+    const ProbeRun run = runProbe({ camera.url(), "--user", "op", "--password", "nope", "--seconds", "5" });
     EXPECT_NE(run.exitCode, 0);
     ASSERT_FALSE(run.lines.isEmpty());
     EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1028 Wrong user name or password")))
@@ -65,18 +68,19 @@ TEST(Probe, FailureEndsWithTheLastStatusAndANonZeroExit)
 TEST(Probe, UnreachableCameraEndsWith1025)
 {
     const int port = veskat_test::freeLoopbackPort();
-    const ProbeRun run =
-        runProbe({QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port), "--seconds", "2"});
+    const ProbeRun run = runProbe(
+        { QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port), "--seconds", "2" });
     EXPECT_NE(run.exitCode, 0);
     ASSERT_FALSE(run.lines.isEmpty());
-    EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1025 "))) << run.lines.last().toStdString();
+    EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1025 ")))
+        << run.lines.last().toStdString();
 }
 
 TEST(Probe, BadCommandLineIsRefused)
 {
     EXPECT_EQ(runProbe({}).exitCode, 2);
-    EXPECT_EQ(runProbe({"http://127.0.0.1/", "--seconds", "soon"}).exitCode, 2);
-    EXPECT_EQ(runProbe({"http://127.0.0.1/", "--colour"}).exitCode, 2);
+    EXPECT_EQ(runProbe({ "http://127.0.0.1/", "--seconds", "soon" }).exitCode, 2);
+    EXPECT_EQ(runProbe({ "http://127.0.0.1/", "--colour" }).exitCode, 2);
 }
 
 // A stream from another program's multipart muxer, as some encoders serve it.
@@ -90,19 +94,20 @@ TEST(Probe, PlaysFfmpegsMultipartStream)
     QProcess server;
     server.setProgram(ffmpeg);
     // Serves one client, and stops by itself after 20 s of stream.
-    server.setArguments({"-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25", "-t", "20",
-                         "-c:v", "mjpeg", "-q:v", "5", "-f", "mpjpeg", "-content_type",
-                         "multipart/x-mixed-replace;boundary=ffmpeg", "-listen", "1", url});
+    server.setArguments({ "-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25",
+        "-t", "20", "-c:v", "mjpeg", "-q:v", "5", "-f", "mpjpeg", "-content_type",
+        "multipart/x-mixed-replace;boundary=ffmpeg", "-listen", "1", url });
     server.start();
     ASSERT_TRUE(server.waitForStarted(10000));
     // The probe retries until ffmpeg listens, as it would a camera that boots.
-    const ProbeRun run = runProbe({url, "--seconds", "8"});
+    const ProbeRun run = runProbe({ url, "--seconds", "8" });
     server.kill();
     server.waitForFinished(5000);
     EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
     EXPECT_TRUE(hasStatusLine(run, 2)) << run.lines.join('\n').toStdString();
     ASSERT_FALSE(run.lines.isEmpty());
-    EXPECT_TRUE(run.lines.last().contains(QStringLiteral("picture size 640x360"))) << run.lines.last().toStdString();
+    EXPECT_TRUE(run.lines.last().contains(QStringLiteral("picture size 640x360")))
+        << run.lines.last().toStdString();
 }
 
 } // namespace

@@ -18,7 +18,8 @@ std::string solidJpeg(int width, int height, unsigned char red, unsigned char gr
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    const int rc = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
+    const int rc
+        = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
     tjDestroy(handle);
     if (rc != 0)
         throw std::runtime_error("tjCompress2 failed");
@@ -30,13 +31,13 @@ std::string solidJpeg(int width, int height, unsigned char red, unsigned char gr
 namespace {
 
 // Calls `visit(markerOffset, marker, segmentLength)` for each segment before the scan.
-template <typename Visit>
-void forEachSegment(const std::string& jpeg, Visit visit)
+template <typename Visit> void forEachSegment(const std::string& jpeg, Visit visit)
 {
     std::size_t i = 2;
     while (i + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[i]) == 0xFF) {
         const auto marker = static_cast<unsigned char>(jpeg[i + 1]);
-        const std::size_t length = (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
+        const std::size_t length
+            = (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
         if (!visit(i, marker, length))
             return;
         i += 2 + length;

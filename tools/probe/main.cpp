@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     control->putProperty(media::DispId::UserName, options.user);
     control->putProperty(media::DispId::Password, options.password);
     control->putProperty(media::DispId::MediaType, std::string("mjpeg"));
-    control->putProperty(media::DispId::NetworkTimeout, std::int32_t{25000});
+    control->putProperty(media::DispId::NetworkTimeout, std::int32_t { 25000 });
     control->invoke(media::DispId::Start);
 
     QTimer::singleShot(static_cast<int>(options.seconds * 1000), &app, &QCoreApplication::quit);
@@ -93,12 +93,14 @@ int main(int argc, char** argv)
     const double playingSeconds = (endMs - (firstPictureMs >= 0 ? firstPictureMs : 0)) / 1000.0;
     const double rate = playingSeconds > 0 ? static_cast<double>(stats.decoded) / playingSeconds : 0.0;
     std::printf("pictures received %llu, decoded %llu, skipped %llu, picture size %dx%d, %.1f pictures/s\n",
-                static_cast<unsigned long long>(stats.received), static_cast<unsigned long long>(stats.decoded),
-                static_cast<unsigned long long>(stats.skipped), stats.pictureWidth, stats.pictureHeight, rate);
+        static_cast<unsigned long long>(stats.received), static_cast<unsigned long long>(stats.decoded),
+        static_cast<unsigned long long>(stats.skipped), stats.pictureWidth, stats.pictureHeight, rate);
     std::fflush(stdout);
     if (stats.decoded > 0)
         return 0;
-    QString last = QStringLiteral("status %1 %2").arg(lastStatus).arg(QString::fromUtf8(media::statusMeaning(lastStatus)));
+    QString last = QStringLiteral("status %1 %2")
+                       .arg(lastStatus)
+                       .arg(QString::fromUtf8(media::statusMeaning(lastStatus)));
     if (!lastDetail.isEmpty())
         last += QStringLiteral(" (%1)").arg(lastDetail);
     std::printf("%s\n", last.toLocal8Bit().constData());
