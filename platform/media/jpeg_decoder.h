@@ -30,8 +30,8 @@ struct ScalingFactor {
     bool operator==(const ScalingFactor&) const = default;
 };
 
-// The smallest factor among those libjpeg-turbo runs fast (1/8, 1/4, 3/8,
-// 1/2, 1/1; never 5/8, 3/4 or 7/8, which are slower than full size) whose
+// The smallest factor among those libjpeg-turbo runs fast (1/8, 1/4, 1/2,
+// 1/1; never 7/8, 3/4, 5/8 or 3/8, which gain little or lose) whose
 // result is at least `area` in both directions. An empty area gives 1/8.
 ScalingFactor chooseScalingFactor(QSize picture, QSize area);
 

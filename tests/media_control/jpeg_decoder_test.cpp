@@ -29,12 +29,12 @@ INSTANTIATE_TEST_SUITE_P(Tiles, ChooseScalingFactor,
     testing::Values(
         // The camera window's 254x213 area.
         ScalingCase { { 640, 480 }, { 254, 213 }, { 1, 2 } },
-        ScalingCase { { 1280, 720 }, { 254, 213 }, { 3, 8 } },
+        ScalingCase { { 1280, 720 }, { 254, 213 }, { 1, 2 } },
         ScalingCase { { 1920, 1080 }, { 254, 213 }, { 1, 4 } },
         ScalingCase { { 3840, 2160 }, { 254, 213 }, { 1, 8 } },
         // Only the height decides when the width would fit a smaller factor.
-        ScalingCase { { 1920, 1080 }, { 200, 300 }, { 3, 8 } },
-        // 7/8, 3/4 and 5/8 would fit but are slower than full size.
+        ScalingCase { { 1920, 1080 }, { 200, 300 }, { 1, 2 } },
+        // 7/8, 3/4, 5/8 and 3/8 would fit but are slow.
         ScalingCase { { 1000, 1000 }, { 800, 800 }, { 1, 1 } },
         ScalingCase { { 1000, 1000 }, { 600, 600 }, { 1, 1 } },
         ScalingCase { { 640, 480 }, { 640, 480 }, { 1, 1 } },
@@ -44,19 +44,26 @@ INSTANTIATE_TEST_SUITE_P(Tiles, ChooseScalingFactor,
 
 TEST(JpegDecoder, DecodesToTheExactAreaInTheWidgetsPixelLayout)
 {
+    // Camera sizes whose DCT-scaled result is shrunk by less and by more than half.
+    const QSize sources[] = { { 640, 480 }, { 1280, 720 }, { 1920, 1080 }, { 200, 100 } };
     media::JpegDecoder decoder;
     ASSERT_TRUE(decoder.valid());
-    media::DecodedPicture out;
-    ASSERT_TRUE(decoder.decode(media_test::solidJpeg(640, 480, 200, 30, 40), QSize(254, 213), out))
-        << decoder.error();
-    EXPECT_EQ(out.sourceSize, QSize(640, 480));
-    EXPECT_EQ(out.image.size(), QSize(254, 213));
-    EXPECT_EQ(out.image.format(), QImage::Format_RGB32);
-    const QColor centre = out.image.pixelColor(127, 106);
-    EXPECT_NEAR(centre.red(), 200, 6);
-    EXPECT_NEAR(centre.green(), 30, 6);
-    EXPECT_NEAR(centre.blue(), 40, 6);
-    EXPECT_EQ(qAlpha(out.image.pixel(0, 0)), 255);
+    for (const QSize source : sources) {
+        media::DecodedPicture out;
+        ASSERT_TRUE(decoder.decode(
+            media_test::solidJpeg(source.width(), source.height(), 200, 30, 40), QSize(254, 213), out))
+            << decoder.error();
+        EXPECT_EQ(out.sourceSize, source);
+        EXPECT_EQ(out.image.size(), QSize(254, 213));
+        EXPECT_EQ(out.image.format(), QImage::Format_RGB32);
+        for (const QPoint at : { QPoint(127, 106), QPoint(0, 0), QPoint(253, 212) }) {
+            const QColor colour = out.image.pixelColor(at);
+            EXPECT_NEAR(colour.red(), 200, 6) << source.width() << "x" << source.height();
+            EXPECT_NEAR(colour.green(), 30, 6) << source.width() << "x" << source.height();
+            EXPECT_NEAR(colour.blue(), 40, 6) << source.width() << "x" << source.height();
+            EXPECT_EQ(qAlpha(out.image.pixel(at)), 255);
+        }
+    }
 }
 
 TEST(JpegDecoder, PlainMotionJpegFramesWithoutHuffmanTablesDecode)
