@@ -49,8 +49,8 @@ void copyOnly(const std::string& bytes, std::size_t size)
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%-34s %8.0f MB/s (%zu)\n", "copy only, for comparison", bytes.size() * kRounds / 1e6 / seconds,
-                checksum % 10);
+    std::printf("%-34s %8.0f MB/s (%zu)\n", "copy only, for comparison",
+        bytes.size() * kRounds / 1e6 / seconds, checksum % 10);
 }
 
 void run(const char* name, const std::string& bytes, std::size_t piece, std::size_t expected)
@@ -71,8 +71,7 @@ void run(const char* name, const std::string& bytes, std::size_t piece, std::siz
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double megabytes = static_cast<double>(bytes.size()) * kRounds / 1e6;
     std::printf("%-34s %8.0f MB/s %9.0f parts/s %s\n", name, megabytes / seconds,
-                static_cast<double>(parts) / seconds,
-                parts == expected * kRounds ? "" : "(WRONG PART COUNT)");
+        static_cast<double>(parts) / seconds, parts == expected * kRounds ? "" : "(WRONG PART COUNT)");
     (void)checksum;
 }
 

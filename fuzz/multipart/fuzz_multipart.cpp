@@ -49,7 +49,7 @@ struct Run {
 };
 
 Run parse(const std::optional<std::string>& boundary, std::size_t cap, std::string_view body,
-          const std::vector<std::size_t>& pieces)
+    const std::vector<std::size_t>& pieces)
 {
     MultipartParser parser(boundary, cap);
     Run run;
@@ -64,7 +64,8 @@ Run parse(const std::optional<std::string>& boundary, std::size_t cap, std::stri
     std::size_t at = 0;
     std::size_t i = 0;
     while (at < body.size()) {
-        const std::size_t n = std::min(pieces.empty() ? body.size() : pieces[i++ % pieces.size()], body.size() - at);
+        const std::size_t n
+            = std::min(pieces.empty() ? body.size() : pieces[i++ % pieces.size()], body.size() - at);
         parser.feed(body.substr(at, n), collect);
         at += n;
         const std::size_t bound

@@ -46,6 +46,6 @@ const BoundaryCase kBoundaryCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, BoundaryFromContentType, testing::ValuesIn(kBoundaryCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

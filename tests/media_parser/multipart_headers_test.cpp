@@ -28,19 +28,20 @@ TEST(MultipartHeaders, NamesLowerCasedValuesTrimmedAllKept)
                              "\xff\xd8\xff\xd9\r\n");
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_THAT(parts[0].headers,
-                ElementsAre(Header { "content-type", "image/jpeg" }, Header { "content-length", "4" },
-                            Header { "x-send-time-us", "1712345678901234" }, Header { "x-empty", "" },
-                            Header { "x-odd-case", "Keeps Its Case" }));
+        ElementsAre(Header { "content-type", "image/jpeg" }, Header { "content-length", "4" },
+            Header { "x-send-time-us", "1712345678901234" }, Header { "x-empty", "" },
+            Header { "x-odd-case", "Keeps Its Case" }));
 }
 
 TEST(MultipartHeaders, FoldedLinesJoinTheirHeader)
 {
-    const auto parts = parse("--frame\r\nContent-Type: image/jpeg;\r\n\tquality=80\r\nX-A: 1\r\n\r\n\xff\xd8\xff\xd9\r\n"
-                             "--frame\r\n");
+    const auto parts
+        = parse("--frame\r\nContent-Type: image/jpeg;\r\n\tquality=80\r\nX-A: 1\r\n\r\n\xff\xd8\xff\xd9\r\n"
+                "--frame\r\n");
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_EQ(parts[0].contentType, "image/jpeg; quality=80");
     EXPECT_THAT(parts[0].headers,
-                ElementsAre(Header { "content-type", "image/jpeg; quality=80" }, Header { "x-a", "1" }));
+        ElementsAre(Header { "content-type", "image/jpeg; quality=80" }, Header { "x-a", "1" }));
 }
 
 TEST(MultipartHeaders, MalformedLinesAreIgnored)
@@ -48,7 +49,8 @@ TEST(MultipartHeaders, MalformedLinesAreIgnored)
     const auto parts = parse("--frame\r\nContent-Type: image/jpeg\r\nno colon here\r\n: no name\r\n"
                              "bad name: x\r\nX-Ok: yes\r\n\r\n\xff\xd8\xff\xd9\r\n--frame\r\n");
     ASSERT_EQ(parts.size(), 1u);
-    EXPECT_THAT(parts[0].headers, ElementsAre(Header { "content-type", "image/jpeg" }, Header { "x-ok", "yes" }));
+    EXPECT_THAT(
+        parts[0].headers, ElementsAre(Header { "content-type", "image/jpeg" }, Header { "x-ok", "yes" }));
 }
 
 TEST(MultipartHeaders, FirstContentTypeAndLengthCount)
@@ -62,8 +64,9 @@ TEST(MultipartHeaders, FirstContentTypeAndLengthCount)
 
 TEST(MultipartHeaders, RepeatedBoundaryForgetsEarlierHeaders)
 {
-    const auto parts = parse("--frame\r\nX-Stale: 1\r\n--frame\r\nContent-Type: image/jpeg\r\n\r\n\xff\xd8\xff\xd9\r\n"
-                             "--frame\r\n");
+    const auto parts
+        = parse("--frame\r\nX-Stale: 1\r\n--frame\r\nContent-Type: image/jpeg\r\n\r\n\xff\xd8\xff\xd9\r\n"
+                "--frame\r\n");
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_THAT(parts[0].headers, ElementsAre(Header { "content-type", "image/jpeg" }));
 }
@@ -73,7 +76,8 @@ TEST(MultipartHeaders, EachPartHasItsOwnHeaders)
     const auto parts = parse("--frame\r\nX-Send-Time-Us: 1\r\nContent-Length: 2\r\n\r\nAA\r\n"
                              "--frame\r\nX-Send-Time-Us: 2\r\n\r\nBB\r\n--frame\r\n");
     ASSERT_EQ(parts.size(), 2u);
-    EXPECT_THAT(parts[0].headers, ElementsAre(Header { "x-send-time-us", "1" }, Header { "content-length", "2" }));
+    EXPECT_THAT(
+        parts[0].headers, ElementsAre(Header { "x-send-time-us", "1" }, Header { "content-length", "2" }));
     EXPECT_THAT(parts[1].headers, ElementsAre(Header { "x-send-time-us", "2" }));
     EXPECT_EQ(parts[0].contentType, "");
 }

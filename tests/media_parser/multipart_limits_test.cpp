@@ -37,10 +37,11 @@ std::string partText(const std::string& body, bool withLength)
 
 // Feeds `bytes` in pieces, checking the held bytes after each one.
 void feedBounded(MultipartParser& parser, std::string_view bytes, std::size_t piece, std::size_t bound,
-                 std::vector<media::MultipartPart>& parts)
+    std::vector<media::MultipartPart>& parts)
 {
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
-        parser.feed(bytes.substr(at, piece), [&parts](media::MultipartPart&& p) { parts.push_back(std::move(p)); });
+        parser.feed(
+            bytes.substr(at, piece), [&parts](media::MultipartPart&& p) { parts.push_back(std::move(p)); });
         ASSERT_LE(parser.bufferedBytes(), bound) << "after " << at + piece << " bytes";
     }
 }
@@ -62,7 +63,8 @@ TEST_P(PartCap, OverTheCapDroppedAndTheNextPartDelivered)
     const CapCase& c = GetParam();
     const std::string big = parser_test::jpegLikeBody(c.bodySize, 3);
     const std::string next = parser_test::jpegLikeBody(200, 4);
-    const std::string stream = partText(big, c.withLength) + partText(next, c.withLength) + "--" + kBoundary + "--\r\n";
+    const std::string stream
+        = partText(big, c.withLength) + partText(next, c.withLength) + "--" + kBoundary + "--\r\n";
 
     for (std::size_t piece : { stream.size(), std::size_t { 1 }, std::size_t { 97 } }) {
         MultipartParser parser(kBoundary, cap);
@@ -79,15 +81,13 @@ TEST_P(PartCap, OverTheCapDroppedAndTheNextPartDelivered)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PartCap,
-                         testing::Values(CapCase { "just_under", 999, false, true },
-                                         CapCase { "at_the_cap", 1000, false, true },
-                                         CapCase { "one_over", 1001, false, false },
-                                         CapCase { "far_over", 50000, false, false },
-                                         CapCase { "just_under_with_length", 999, true, true },
-                                         CapCase { "at_the_cap_with_length", 1000, true, true },
-                                         CapCase { "one_over_with_length", 1001, true, false },
-                                         CapCase { "far_over_with_length", 50000, true, false }),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(CapCase { "just_under", 999, false, true }, CapCase { "at_the_cap", 1000, false, true },
+        CapCase { "one_over", 1001, false, false }, CapCase { "far_over", 50000, false, false },
+        CapCase { "just_under_with_length", 999, true, true },
+        CapCase { "at_the_cap_with_length", 1000, true, true },
+        CapCase { "one_over_with_length", 1001, true, false },
+        CapCase { "far_over_with_length", 50000, true, false }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PartCap, RealCapDeliversSixteenMebibytesAndDropsOneByteMore)
 {
@@ -99,10 +99,12 @@ TEST(PartCap, RealCapDeliversSixteenMebibytesAndDropsOneByteMore)
     for (bool withLength : { false, true }) {
         MultipartParser parser(kBoundary);
         std::vector<media::MultipartPart> parts;
-        feedBounded(parser, partText(overCap, withLength), 16384, MultipartParser::kMaxPartSize + kOverhead, parts);
-        feedBounded(parser, partText(atCap, withLength), 16384, MultipartParser::kMaxPartSize + kOverhead, parts);
+        feedBounded(
+            parser, partText(overCap, withLength), 16384, MultipartParser::kMaxPartSize + kOverhead, parts);
+        feedBounded(
+            parser, partText(atCap, withLength), 16384, MultipartParser::kMaxPartSize + kOverhead, parts);
         feedBounded(parser, partText(small, withLength) + "--" + kBoundary + "\r\n", 16384,
-                    MultipartParser::kMaxPartSize + kOverhead, parts);
+            MultipartParser::kMaxPartSize + kOverhead, parts);
         ASSERT_EQ(parts.size(), 2u) << (withLength ? "with" : "without") << " length";
         EXPECT_TRUE(parts[0].body == atCap);
         EXPECT_TRUE(parts[1].body == small);
@@ -112,9 +114,10 @@ TEST(PartCap, RealCapDeliversSixteenMebibytesAndDropsOneByteMore)
 
 TEST(PartCap, BoundaryTextGluedToADroppedPartIsNotABoundary)
 {
-    const std::string stream = "--" + kBoundary + "\r\nContent-Type: image/jpeg\r\n\r\n" + std::string(300, 'a') + "--"
-        + kBoundary + "\r\nContent-Type: text/plain\r\n\r\nFAKE\r\n" + std::string(10, 'b') + "\r\n--" + kBoundary
-        + "\r\nContent-Type: image/jpeg\r\n\r\nREAL\r\n--" + kBoundary + "\r\n";
+    const std::string stream = "--" + kBoundary + "\r\nContent-Type: image/jpeg\r\n\r\n"
+        + std::string(300, 'a') + "--" + kBoundary + "\r\nContent-Type: text/plain\r\n\r\nFAKE\r\n"
+        + std::string(10, 'b') + "\r\n--" + kBoundary + "\r\nContent-Type: image/jpeg\r\n\r\nREAL\r\n--"
+        + kBoundary + "\r\n";
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         MultipartParser parser(kBoundary, 100);
         const auto parts = parser_test::feedPieces(parser, stream, { cut });
@@ -130,8 +133,8 @@ TEST(BoundedMemory, EndlessJunk)
 {
     const std::string junk = randomBytes(40 * kMiB, 7);
     const std::string longLine = randomBytes(8 * kMiB, 8, false);
-    for (const std::optional<std::string>& boundary : { std::optional<std::string>(kBoundary),
-                                                        std::optional<std::string>() }) {
+    for (const std::optional<std::string>& boundary :
+        { std::optional<std::string>(kBoundary), std::optional<std::string>() }) {
         MultipartParser parser(boundary);
         std::vector<media::MultipartPart> parts;
         feedBounded(parser, junk, 65536, 4096, parts);
@@ -148,7 +151,7 @@ TEST(BoundedMemory, EndlessPartWithoutBoundary)
 {
     const std::string endless = randomBytes(40 * kMiB, 9);
     for (const std::string& headers : { std::string("Content-Type: image/jpeg\r\n\r\n"),
-                                        std::string("Content-Type: image/jpeg\r\nContent-Length: 1000\r\n\r\n") }) {
+             std::string("Content-Type: image/jpeg\r\nContent-Length: 1000\r\n\r\n") }) {
         MultipartParser parser(kBoundary);
         std::vector<media::MultipartPart> parts;
         feedBounded(parser, "--" + kBoundary + "\r\n" + headers, 65536, 4096, parts);
@@ -156,7 +159,7 @@ TEST(BoundedMemory, EndlessPartWithoutBoundary)
         EXPECT_EQ(parser.partsDroppedOversize(), 1u);
         EXPECT_LE(parser.bufferedBytes(), 4096u) << "only the boundary search's tail is held once dropped";
         feedBounded(parser, "\r\n" + partText("\xff\xd8 next \xff\xd9", false) + "--" + kBoundary + "\r\n", 7,
-                    MultipartParser::kMaxPartSize + kOverhead, parts);
+            MultipartParser::kMaxPartSize + kOverhead, parts);
         ASSERT_EQ(parts.size(), 1u);
         EXPECT_EQ(parts[0].body, "\xff\xd8 next \xff\xd9");
     }
@@ -167,7 +170,7 @@ TEST(BoundedMemory, EndlessPartInOneFeed)
     MultipartParser parser(kBoundary);
     std::size_t delivered = 0;
     parser.feed("--" + kBoundary + "\r\nContent-Type: image/jpeg\r\n\r\n" + randomBytes(40 * kMiB, 10),
-                [&delivered](media::MultipartPart&&) { ++delivered; });
+        [&delivered](media::MultipartPart&&) { ++delivered; });
     EXPECT_LE(parser.bufferedBytes(), 4096u);
     EXPECT_EQ(parser.partsDroppedOversize(), 1u);
     EXPECT_EQ(delivered, 0u);
@@ -198,8 +201,8 @@ TEST(BoundedMemory, EndlessBlanksOrDashesAfterTheBody)
         feedBounded(parser, partText("\xff\xd8 body \xff\xd9", true), 1000, 4096, parts);
         // no line end: the picture stays undecided until the filler proves the length wrong
         feedBounded(parser, "\r\n--" + kBoundary + "\r\nContent-Length: 4\r\n\r\nABCD", 1000, 4096, parts);
-        feedBounded(parser, std::string(40 * kMiB, filler), 65536, MultipartParser::kMaxPartSize + kOverhead,
-                    parts);
+        feedBounded(
+            parser, std::string(40 * kMiB, filler), 65536, MultipartParser::kMaxPartSize + kOverhead, parts);
         EXPECT_EQ(parts.size(), 1u) << "filler " << int(filler);
         EXPECT_EQ(parser.partsDroppedOversize(), 1u) << "filler " << int(filler);
     }

@@ -26,7 +26,7 @@ TEST_P(GeneratedStreams, RandomPiecesGiveTheSamePictures)
     for (std::size_t maxPiece : { 1u, 7u, 64u, 1500u, 16384u }) {
         media::MultipartParser parser(g.boundary);
         ASSERT_EQ(pictures(parser_test::feedRandomPieces(parser, g.bytes, GetParam() + maxPiece, maxPiece)),
-                  g.expected)
+            g.expected)
             << "pieces up to " << maxPiece;
     }
 }
@@ -57,7 +57,8 @@ TEST(GeneratedStreams, ParserCarriesOnAcrossManyFeeds)
     std::size_t expected = 0;
     for (int round = 0; round < 5; ++round) {
         const auto g = generateQuirkyStream(7, 10, 1000);
-        const auto parts = parser_test::feedRandomPieces(parser, g.bytes, static_cast<std::uint32_t>(round), 300);
+        const auto parts
+            = parser_test::feedRandomPieces(parser, g.bytes, static_cast<std::uint32_t>(round), 300);
         EXPECT_EQ(pictures(parts), g.expected) << "round " << round;
         expected += g.expected.size();
     }

@@ -13,7 +13,8 @@ void PrintTo(const Picture& picture, std::ostream* os)
         if (c >= 0x20 && c < 0x7f)
             *os << c;
         else
-            *os << "\\x" << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
+            *os << "\\x"
+                << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
     }
     *os << (picture.body.size() > 40 ? "...\"}" : "\"}");
 }
@@ -26,8 +27,8 @@ std::vector<Picture> pictures(const std::vector<media::MultipartPart>& parts)
     return out;
 }
 
-std::vector<media::MultipartPart> feedPieces(media::MultipartParser& parser, std::string_view stream,
-                                             const std::vector<std::size_t>& cuts)
+std::vector<media::MultipartPart> feedPieces(
+    media::MultipartParser& parser, std::string_view stream, const std::vector<std::size_t>& cuts)
 {
     std::vector<media::MultipartPart> parts;
     const auto collect = [&parts](media::MultipartPart&& p) { parts.push_back(std::move(p)); };
@@ -54,8 +55,8 @@ std::vector<media::MultipartPart> feedByteByByte(media::MultipartParser& parser,
     return feedPieces(parser, stream, cuts);
 }
 
-std::vector<media::MultipartPart> feedRandomPieces(media::MultipartParser& parser, std::string_view stream,
-                                                   std::uint32_t seed, std::size_t maxPiece)
+std::vector<media::MultipartPart> feedRandomPieces(
+    media::MultipartParser& parser, std::string_view stream, std::uint32_t seed, std::size_t maxPiece)
 {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<std::size_t> len(1, maxPiece);
@@ -127,9 +128,11 @@ GeneratedStream generateQuirkyStream(std::uint32_t seed, int parts, std::size_t 
         const std::string body = jpegLikeBody(50 + rng() % maxBody, seed * 7919u + static_cast<unsigned>(i));
         const bool octet = pick(4) == 0;
         const std::string type = octet ? "application/octet-stream" : "image/jpeg";
-        const std::string typeLine = octet ? "Content-Type: application/octet-stream"
-                                           : (pick(2) ? "Content-Type: Image/JPEG; Quality=80" : "content-type:image/jpeg");
-        const std::string expectedType = octet ? type : (typeLine[0] == 'C' ? "image/jpeg; quality=80" : "image/jpeg");
+        const std::string typeLine = octet
+            ? "Content-Type: application/octet-stream"
+            : (pick(2) ? "Content-Type: Image/JPEG; Quality=80" : "content-type:image/jpeg");
+        const std::string expectedType
+            = octet ? type : (typeLine[0] == 'C' ? "image/jpeg; quality=80" : "image/jpeg");
 
         Length length = static_cast<Length>(pick(4));
         std::size_t announced = body.size();

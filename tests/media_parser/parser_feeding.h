@@ -4,8 +4,8 @@
 #include "platform/media/parser/multipart_parser.h"
 
 #include <cstdint>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +25,12 @@ void PrintTo(const Picture& picture, std::ostream* os);
 std::vector<Picture> pictures(const std::vector<media::MultipartPart>& parts);
 
 std::vector<media::MultipartPart> feedWhole(media::MultipartParser& parser, std::string_view stream);
-std::vector<media::MultipartPart> feedPieces(media::MultipartParser& parser, std::string_view stream,
-                                             const std::vector<std::size_t>& cuts);
+std::vector<media::MultipartPart> feedPieces(
+    media::MultipartParser& parser, std::string_view stream, const std::vector<std::size_t>& cuts);
 std::vector<media::MultipartPart> feedByteByByte(media::MultipartParser& parser, std::string_view stream);
 // Pieces of random length 1..maxPiece, from a fixed seed.
-std::vector<media::MultipartPart> feedRandomPieces(media::MultipartParser& parser, std::string_view stream,
-                                                   std::uint32_t seed, std::size_t maxPiece);
+std::vector<media::MultipartPart> feedRandomPieces(
+    media::MultipartParser& parser, std::string_view stream, std::uint32_t seed, std::size_t maxPiece);
 
 // A JPEG-like body: SOI, random bytes with no line that could be a boundary, EOI.
 std::string jpegLikeBody(std::size_t size, std::uint32_t seed);

@@ -9,7 +9,8 @@ namespace {
 std::size_t lineLength(std::string_view s)
 {
     const void* nl = s.empty() ? nullptr : std::memchr(s.data(), '\n', s.size());
-    return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - s.data()) + 1 : std::string_view::npos;
+    return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - s.data()) + 1
+              : std::string_view::npos;
 }
 
 } // namespace

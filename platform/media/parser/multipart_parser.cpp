@@ -226,11 +226,20 @@ void MultipartParser::feed(std::string_view bytes, const PartHandler& onPart)
     s.in.endFeed();
 }
 
-std::uint64_t MultipartParser::partsDelivered() const { return m_state->delivered; }
+std::uint64_t MultipartParser::partsDelivered() const
+{
+    return m_state->delivered;
+}
 
-std::uint64_t MultipartParser::partsDroppedOversize() const { return m_state->body.droppedOversize(); }
+std::uint64_t MultipartParser::partsDroppedOversize() const
+{
+    return m_state->body.droppedOversize();
+}
 
-std::uint64_t MultipartParser::headerBlocksDropped() const { return m_state->headerBlocksDropped; }
+std::uint64_t MultipartParser::headerBlocksDropped() const
+{
+    return m_state->headerBlocksDropped;
+}
 
 std::size_t MultipartParser::bufferedBytes() const
 {
@@ -238,6 +247,9 @@ std::size_t MultipartParser::bufferedBytes() const
     return s.in.heldBytes() + s.body.heldBytes() + s.headerBytes;
 }
 
-const std::string& MultipartParser::boundary() const { return m_state->key; }
+const std::string& MultipartParser::boundary() const
+{
+    return m_state->key;
+}
 
 } // namespace media

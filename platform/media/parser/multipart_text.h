@@ -19,7 +19,10 @@ constexpr std::size_t kMaxAutoBoundary = 256;
 
 enum class BoundaryMatch { No, Open, Close, Incomplete };
 
-inline bool isPadding(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+inline bool isPadding(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 bool isTokenChar(unsigned char c);
 

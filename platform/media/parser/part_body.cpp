@@ -35,7 +35,10 @@ void PartBody::start(std::string_view key, std::optional<std::size_t> contentLen
     m_body.reserve(std::min(expected, bufferCap()));
 }
 
-std::size_t PartBody::bufferCap() const { return m_maxPart + m_key.size() + kSlice + 1024; }
+std::size_t PartBody::bufferCap() const
+{
+    return m_maxPart + m_key.size() + kSlice + 1024;
+}
 
 void PartBody::append(std::string_view bytes)
 {

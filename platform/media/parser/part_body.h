@@ -53,10 +53,10 @@ private:
     std::string_view m_key;
     std::string m_body;
     std::optional<std::size_t> m_contentLength;
-    std::size_t m_scanPos = 0;      // line starts before this are no boundary
-    bool m_startsLine = true;       // m_body[0] begins a line (false after dropping a prefix)
-    bool m_discarding = false;      // over the cap: only the boundary is looked for
-    std::size_t m_lastSize = 0;     // sizes the next buffer
+    std::size_t m_scanPos = 0; // line starts before this are no boundary
+    bool m_startsLine = true; // m_body[0] begins a line (false after dropping a prefix)
+    bool m_discarding = false; // over the cap: only the boundary is looked for
+    std::size_t m_lastSize = 0; // sizes the next buffer
     std::uint64_t m_dropped = 0;
 };
 
