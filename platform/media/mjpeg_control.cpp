@@ -135,6 +135,8 @@ void MjpegControl::start()
         m_engine.network().stop(m_state);
         return;
     }
+    // A hidden widget gets its resize event only when shown; its size is right already.
+    m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
     m_engine.network().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs }, session);
 }

@@ -66,6 +66,24 @@ TEST(JpegDecoder, DecodesToTheExactAreaInTheWidgetsPixelLayout)
     }
 }
 
+TEST(JpegDecoder, ShrinkingKeepsWhereThingsAre)
+{
+    // Left/right and top/bottom halves must stay put through every scaling path.
+    const QSize sources[] = { { 640, 480 }, { 1280, 720 }, { 1920, 1080 }, { 3000, 2000 } };
+    media::JpegDecoder decoder;
+    for (const QSize source : sources) {
+        for (const bool bottomWhite : { false, true }) {
+            media::DecodedPicture out;
+            ASSERT_TRUE(decoder.decode(
+                media_test::halvesJpeg(source.width(), source.height(), bottomWhite), QSize(254, 213), out));
+            const QPoint dark = bottomWhite ? QPoint(127, 40) : QPoint(40, 106);
+            const QPoint bright = bottomWhite ? QPoint(127, 172) : QPoint(213, 106);
+            EXPECT_LT(qGray(out.image.pixel(dark)), 20) << source.width() << " " << bottomWhite;
+            EXPECT_GT(qGray(out.image.pixel(bright)), 235) << source.width() << " " << bottomWhite;
+        }
+    }
+}
+
 TEST(JpegDecoder, PlainMotionJpegFramesWithoutHuffmanTablesDecode)
 {
     const std::string full = media_test::solidJpeg(320, 240, 20, 180, 90);

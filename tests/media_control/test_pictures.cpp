@@ -7,14 +7,10 @@
 
 namespace media_test {
 
-std::string solidJpeg(int width, int height, unsigned char red, unsigned char green, unsigned char blue)
+namespace {
+
+std::string encode(const std::vector<unsigned char>& pixels, int width, int height)
 {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    for (std::size_t i = 0; i < pixels.size(); i += 3) {
-        pixels[i] = red;
-        pixels[i + 1] = green;
-        pixels[i + 2] = blue;
-    }
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
@@ -26,6 +22,32 @@ std::string solidJpeg(int width, int height, unsigned char red, unsigned char gr
     std::string out(reinterpret_cast<char*>(jpeg), size);
     tjFree(jpeg);
     return out;
+}
+
+} // namespace
+
+std::string solidJpeg(int width, int height, unsigned char red, unsigned char green, unsigned char blue)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); i += 3) {
+        pixels[i] = red;
+        pixels[i + 1] = green;
+        pixels[i + 2] = blue;
+    }
+    return encode(pixels, width, height);
+}
+
+std::string halvesJpeg(int width, int height, bool bottomWhite)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool white = bottomWhite ? y >= height / 2 : x >= width / 2;
+            for (int c = 0; c < 3; ++c)
+                pixels[(static_cast<std::size_t>(y) * width + x) * 3 + c] = white ? 255 : 0;
+        }
+    }
+    return encode(pixels, width, height);
 }
 
 namespace {
