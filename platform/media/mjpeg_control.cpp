@@ -125,6 +125,14 @@ void MjpegControl::invoke(int dispId)
 
 void MjpegControl::start()
 {
+    // The last picture stays while the same camera reconnects; another
+    // camera's picture would mislead.
+    if (m_url != m_startedUrl) {
+        m_picture = QImage();
+        m_pictureUnpainted = false;
+        m_startedUrl = m_url;
+        update();
+    }
     if (lowerCase(m_mediaType) != "mjpeg") {
         m_state->beginSession(Status::NotMjpeg, "media type \"" + m_mediaType + "\" is not supported");
         m_engine.network().stop(m_state);

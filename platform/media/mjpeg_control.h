@@ -66,6 +66,7 @@ private:
     std::string m_user;
     std::string m_password;
     std::string m_mediaType = "mjpeg";
+    std::string m_startedUrl; // the URL of the last start
     int m_timeoutMs = kDefaultTimeoutMs;
 
     int m_lastStatus = 0;

@@ -174,3 +174,24 @@ TEST(Drawing, PictureFillsTheAreaAndIsDimmedOnceItIsNoLongerLive)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Drawing, AnotherCamerasPictureIsNotKept)
+{
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
+        QByteArray::fromStdString(media_test::solidJpeg(640, 480, 250, 250, 250)));
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->stats().drawn > 0; }, media_test::kDeadlineMs));
+    // The same camera restarted keeps its last picture, dimmed, for orientation.
+    control->invoke(media::DispId::Start);
+    EXPECT_GT(brightness(*control), 80);
+    configure(*control,
+        QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(veskat_test::freeLoopbackPort()));
+    control->invoke(media::DispId::Start);
+    EXPECT_LT(brightness(*control), 80);
+}
+
+} // namespace
