@@ -6,14 +6,14 @@
 namespace regtool {
 namespace {
 
-struct OperationSpec {
+struct OperationEntry {
     Operation operation;
     std::string_view name;
     int positionals; // KEY, or KEY FILE, or FILE
     std::vector<std::string_view> switches; // without the leading '/'
 };
 
-const std::array<OperationSpec, 5> kOperations = { {
+const std::array<OperationEntry, 5> kOperations = { {
     { Operation::Query, "query", 1, { "v", "ve", "s" } },
     { Operation::Add, "add", 1, { "v", "ve", "t", "d", "s", "f" } },
     { Operation::Delete, "delete", 1, { "v", "ve", "va", "f" } },
@@ -66,9 +66,9 @@ SyntaxError syntax(Operation operation, std::string message)
 
 std::string operationName(Operation operation)
 {
-    for (const auto& spec : kOperations) {
-        if (spec.operation == operation)
-            return std::string(spec.name);
+    for (const auto& entry : kOperations) {
+        if (entry.operation == operation)
+            return std::string(entry.name);
     }
     return {};
 }
@@ -81,13 +81,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return HelpRequest {};
 
     const auto verb = lowered(args[0]);
-    const auto spec = std::find_if(
-        kOperations.begin(), kOperations.end(), [&](const OperationSpec& s) { return s.name == verb; });
-    if (spec == kOperations.end())
+    const auto entry = std::find_if(
+        kOperations.begin(), kOperations.end(), [&](const OperationEntry& s) { return s.name == verb; });
+    if (entry == kOperations.end())
         return SyntaxError {
             "\"" + args[0] + "\" is not an operation; use query, add, delete, export or import", std::nullopt
         };
-    const Operation op = spec->operation;
+    const Operation op = entry->operation;
     if (std::any_of(args.begin() + 1, args.end(), [](const std::string& a) { return isHelp(a); }))
         return HelpRequest { op };
 
@@ -99,7 +99,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         const auto name = switchName(arg);
         if (name.empty()) {
-            if (static_cast<int>(positionals.size()) == spec->positionals) {
+            if (static_cast<int>(positionals.size()) == entry->positionals) {
                 if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-'))
                     return syntax(op, "unknown switch " + arg);
                 return syntax(op, "too many arguments (\"" + arg + "\"); put names with spaces in quotes");
@@ -107,8 +107,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
             positionals.push_back(arg);
             continue;
         }
-        if (std::find(spec->switches.begin(), spec->switches.end(), name) == spec->switches.end())
-            return syntax(op, "the switch " + arg + " is not valid for " + std::string(spec->name));
+        if (std::find(entry->switches.begin(), entry->switches.end(), name) == entry->switches.end())
+            return syntax(op, "the switch " + arg + " is not valid for " + std::string(entry->name));
         if (std::find(seen.begin(), seen.end(), name) != seen.end())
             return syntax(op, "the switch /" + name + " is given twice");
         seen.push_back(name);
@@ -145,7 +145,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
     if (has("v") && command.valueName->empty())
         return syntax(op, "the value name after /v is empty; use /ve for the (Default) value");
 
-    if (static_cast<int>(positionals.size()) < spec->positionals) {
+    if (static_cast<int>(positionals.size()) < entry->positionals) {
         const char* missing = op == Operation::Import ? "the file name is missing"
             : positionals.empty()                     ? "the key name is missing"
                                                       : "the file name is missing";
