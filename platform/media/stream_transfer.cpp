@@ -197,7 +197,11 @@ bool StreamTransfer::classifyFinalResponse(long code)
     m_classified = true;
     if (code >= 200 && code < 300) {
         const std::string type = lowerCase(trim(m_contentType));
-        if (type.rfind("multipart/", 0) != 0) {
+        // Some encoders (ffmpeg's own HTTP server among them) label a
+        // multipart stream as plain bytes: look at how the body starts.
+        m_sniffing = type.empty() || type.rfind("application/octet-stream", 0) == 0;
+        m_sniffed.clear();
+        if (type.rfind("multipart/", 0) != 0 && !m_sniffing) {
             m_verdict = Status::NotMjpeg;
             m_verdictDetail = type.empty() ? "the answer has no Content-Type" : "Content-Type: " + type;
             return false;
@@ -269,9 +273,41 @@ size_t StreamTransfer::onBody(char* data, size_t size, size_t count, void* self)
     }
     if (!t->m_parser)
         return 0;
-    t->m_parser->feed(
-        std::string_view(data, bytes), [t](MultipartPart&& part) { t->handlePart(std::move(part)); });
+    std::string_view body(data, bytes);
+    if (t->m_sniffing) {
+        switch (t->sniff(body)) {
+        case Sniff::NeedMore:
+            return bytes;
+        case Sniff::NotMultipart:
+            t->m_cancel.store(true);
+            return 0;
+        case Sniff::Multipart:
+            body = t->m_sniffed;
+            break;
+        }
+    }
+    t->m_parser->feed(body, [t](MultipartPart&& part) { t->handlePart(std::move(part)); });
+    if (!t->m_sniffing)
+        t->m_sniffed.clear();
     return bytes;
+}
+
+// Collects the start of an unlabelled body until it shows whether a
+// boundary line ("--...") opens it.
+StreamTransfer::Sniff StreamTransfer::sniff(std::string_view bytes)
+{
+    m_sniffed.append(bytes);
+    const auto first = m_sniffed.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos || m_sniffed.size() - first < 2) {
+        if (m_sniffed.size() <= kMaxSniffBytes)
+            return Sniff::NeedMore;
+    } else if (m_sniffed.compare(first, 2, "--") == 0) {
+        m_sniffing = false;
+        return Sniff::Multipart;
+    }
+    m_verdict = Status::NotMjpeg;
+    m_verdictDetail = "the answer is not a multipart stream";
+    return Sniff::NotMultipart;
 }
 
 int StreamTransfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)

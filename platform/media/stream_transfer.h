@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace media {
 
@@ -53,7 +54,11 @@ private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
+    enum class Sniff { NeedMore, Multipart, NotMultipart };
+    static constexpr std::size_t kMaxSniffBytes = 4096;
+
     bool headersComplete();
+    Sniff sniff(std::string_view bytes);
     bool classifyFinalResponse(long code);
     void failConnection(CURLM* multi, Clock::time_point now, std::string detail);
     void finish(CURLM* multi, std::int32_t status, std::string detail);
@@ -76,6 +81,8 @@ private:
     std::string m_verdictDetail;
     std::optional<MultipartParser> m_parser;
     std::string m_contentType; // of the answer whose headers are arriving
+    bool m_sniffing = false; // an unlabelled body, not yet known to be multipart
+    std::string m_sniffed; // its first bytes while sniffing
 
     Clock::time_point m_attemptStart {};
     Clock::time_point m_lastPart {};

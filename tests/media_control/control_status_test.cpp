@@ -104,6 +104,36 @@ TEST(AnswerOfTheCamera, PlainMotionJpegFramesPlay)
     EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
 }
 
+struct UnlabelledCase {
+    const char* contentType;
+    media_test::LoopbackServer::Behaviour behaviour;
+    std::int32_t expected;
+};
+
+class UnlabelledStream : public testing::TestWithParam<UnlabelledCase> { };
+
+// ffmpeg's HTTP server sends its multipart stream as application/octet-stream.
+TEST_P(UnlabelledStream, PlaysWhenTheBodyIsMultipart)
+{
+    const UnlabelledCase& c = GetParam();
+    media_test::LoopbackServer server(
+        c.behaviour, QByteArray::fromStdString(media_test::solidJpeg(320, 240, 90, 90, 90)), c.contentType);
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, c.expected)) << statusOf(*control);
+}
+
+using Behaviour = media_test::LoopbackServer::Behaviour;
+INSTANTIATE_TEST_SUITE_P(Bodies, UnlabelledStream,
+    testing::Values(
+        UnlabelledCase { "application/octet-stream", Behaviour::JpegParts, media::Status::Playing },
+        UnlabelledCase { "", Behaviour::JpegParts, media::Status::Playing },
+        UnlabelledCase { "application/octet-stream", Behaviour::RawPictures, media::Status::NotMjpeg },
+        UnlabelledCase { "image/jpeg", Behaviour::RawPictures, media::Status::NotMjpeg },
+        UnlabelledCase { "text/plain", Behaviour::JpegParts, media::Status::NotMjpeg }));
+
 TEST(Settings, OtherMediaTypeGives1030AtStart)
 {
     auto control = makeControl();

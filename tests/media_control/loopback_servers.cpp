@@ -2,9 +2,10 @@
 
 namespace media_test {
 
-LoopbackServer::LoopbackServer(Behaviour behaviour, QByteArray picture)
+LoopbackServer::LoopbackServer(Behaviour behaviour, QByteArray picture, QByteArray contentType)
     : m_behaviour(behaviour)
     , m_picture(std::move(picture))
+    , m_contentType(std::move(contentType))
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
@@ -39,10 +40,10 @@ void LoopbackServer::onConnection()
             if (!request.contains("\r\n\r\n") || m_streaming.contains(socket))
                 return;
             socket->readAll();
-            socket->write("HTTP/1.1 200 OK\r\n"
-                          "Content-Type: multipart/x-mixed-replace; boundary=myboundary\r\n"
-                          "Cache-Control: no-cache\r\n"
-                          "Connection: close\r\n\r\n");
+            const QByteArray type
+                = m_contentType.isEmpty() ? QByteArray() : "Content-Type: " + m_contentType + "\r\n";
+            socket->write(
+                "HTTP/1.1 200 OK\r\n" + type + "Cache-Control: no-cache\r\nConnection: close\r\n\r\n");
             m_streaming.append(socket);
         });
     }
@@ -50,9 +51,12 @@ void LoopbackServer::onConnection()
 
 void LoopbackServer::sendPartToAll()
 {
-    QByteArray body = m_behaviour == Behaviour::JpegParts ? m_picture : QByteArray("this is not a picture\n");
-    const QByteArray part = "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: "
-        + QByteArray::number(body.size()) + "\r\n\r\n" + body + "\r\n";
+    const QByteArray body
+        = m_behaviour == Behaviour::TextParts ? QByteArray("this is not a picture\n") : m_picture;
+    const QByteArray part = m_behaviour == Behaviour::RawPictures
+        ? body
+        : "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(body.size())
+            + "\r\n\r\n" + body + "\r\n";
     for (const QPointer<QTcpSocket>& socket : m_streaming) {
         if (socket && socket->state() == QAbstractSocket::ConnectedState)
             socket->write(part);

@@ -16,9 +16,11 @@ public:
         Silent, // accepts the connection and never answers
         TextParts, // a multipart stream whose parts are not pictures
         JpegParts, // a multipart stream of one fixed picture, as often as asked
+        RawPictures, // the picture's bytes over and over, without multipart framing
     };
 
-    explicit LoopbackServer(Behaviour behaviour, QByteArray picture = {});
+    explicit LoopbackServer(Behaviour behaviour, QByteArray picture = {},
+        QByteArray contentType = "multipart/x-mixed-replace; boundary=myboundary");
     ~LoopbackServer() override;
 
     bool listening() const { return m_server.isListening(); }
@@ -31,6 +33,7 @@ private:
 
     Behaviour m_behaviour;
     QByteArray m_picture;
+    QByteArray m_contentType;
     QTcpServer m_server;
     QTimer m_timer;
     QList<QPointer<QTcpSocket>> m_streaming;
