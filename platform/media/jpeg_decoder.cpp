@@ -112,7 +112,9 @@ bool JpegDecoder::decode(std::string_view jpeg, QSize area, DecodedPicture& out)
     }
     // Reduced-size inverse DCTs ignore FASTDCT; at full size it saves a few
     // per cent, and the picture is shrunk to a tile afterwards anyway.
-    const int flags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE;
+    // LIMITSCANS refuses progressive pictures crafted with thousands of scans,
+    // which would tie up a decode thread for seconds.
+    const int flags = TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE | TJFLAG_LIMITSCANS;
     if (tjDecompress2(m_handle.get(), data, size, decoded.bits(), outWidth,
             static_cast<int>(decoded.bytesPerLine()), outHeight, nativeRgb32Format(), flags)
         != 0) {

@@ -99,6 +99,15 @@ TEST(JpegDecoder, PlainMotionJpegFramesWithoutHuffmanTablesDecode)
     EXPECT_EQ(without.image, withTables.image);
 }
 
+TEST(JpegDecoder, ProgressivePicturesDecode)
+{
+    media::JpegDecoder decoder;
+    media::DecodedPicture out;
+    ASSERT_TRUE(decoder.decode(media_test::progressiveJpeg(640, 480), QSize(254, 213), out))
+        << decoder.error();
+    EXPECT_NEAR(qGray(out.image.pixel(127, 106)), 128, 4);
+}
+
 TEST(JpegDecoder, WhatIsNoPictureIsRefused)
 {
     media::JpegDecoder decoder;

@@ -9,13 +9,13 @@ namespace media_test {
 
 namespace {
 
-std::string encode(const std::vector<unsigned char>& pixels, int width, int height)
+std::string encode(const std::vector<unsigned char>& pixels, int width, int height, int flags = 0)
 {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     const int rc
-        = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
+        = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, flags);
     tjDestroy(handle);
     if (rc != 0)
         throw std::runtime_error("tjCompress2 failed");
@@ -35,6 +35,12 @@ std::string solidJpeg(int width, int height, unsigned char red, unsigned char gr
         pixels[i + 2] = blue;
     }
     return encode(pixels, width, height);
+}
+
+std::string progressiveJpeg(int width, int height)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3, 128);
+    return encode(pixels, width, height, TJFLAG_PROGRESSIVE);
 }
 
 std::string halvesJpeg(int width, int height, bool bottomWhite)

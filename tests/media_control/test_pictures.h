@@ -6,6 +6,8 @@ namespace media_test {
 
 // A picture of one colour, 4:2:0, quality 90.
 std::string solidJpeg(int width, int height, unsigned char red, unsigned char green, unsigned char blue);
+// A grey picture in progressive coding, as some cameras' snapshots come.
+std::string progressiveJpeg(int width, int height);
 // Black with the right half (or the bottom half) white.
 std::string halvesJpeg(int width, int height, bool bottomWhite);
 // The same picture without its DHT segments, as plain Motion-JPEG frames come.
