@@ -4,6 +4,7 @@
 #include "platform/media/mjpeg_control.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 
 #include <algorithm>
 #include <memory>
@@ -11,7 +12,8 @@
 
 namespace bench {
 
-OurFigures runOurControls(const Testcam& camera, int cameras, double warmupSeconds, double seconds)
+OurFigures runOurControls(
+    const veskat_test::TestcamProcess& camera, int cameras, double warmupSeconds, double seconds)
 {
     std::vector<std::unique_ptr<media::MjpegControl>> controls;
     for (int i = 0; i < cameras; ++i) {
@@ -89,8 +91,8 @@ struct FfmpegClient {
 
 } // namespace
 
-FfmpegFigures runFfmpeg(
-    const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds, double seconds)
+FfmpegFigures runFfmpeg(const QString& ffmpeg, const veskat_test::TestcamProcess& camera, int cameras,
+    double warmupSeconds, double seconds)
 {
     std::vector<FfmpegClient> clients(static_cast<std::size_t>(cameras));
     for (int i = 0; i < cameras; ++i) {

@@ -2,6 +2,7 @@
 // The two clients the stream benchmark compares, each measured over the
 // same stretch of time after a warm-up.
 #include "bench/stream-bench/bench_process.h"
+#include "tests/support/testcam_process.h"
 
 namespace bench {
 
@@ -29,9 +30,10 @@ struct FfmpegFigures {
 };
 
 // 254x213 controls, shown on the (offscreen) screen, one per camera.
-OurFigures runOurControls(const Testcam& camera, int cameras, double warmupSeconds, double seconds);
+OurFigures runOurControls(
+    const veskat_test::TestcamProcess& camera, int cameras, double warmupSeconds, double seconds);
 // `ffmpeg -i URL -vf scale=254:213 -f null -`, one process per camera.
-FfmpegFigures runFfmpeg(
-    const QString& ffmpeg, const Testcam& camera, int cameras, double warmupSeconds, double seconds);
+FfmpegFigures runFfmpeg(const QString& ffmpeg, const veskat_test::TestcamProcess& camera, int cameras,
+    double warmupSeconds, double seconds);
 
 } // namespace bench

@@ -3,11 +3,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QRegularExpression>
-#include <QTcpServer>
 #include <QTimer>
 
-#include <random>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -71,81 +68,6 @@ bool waitUntil(const std::function<bool()>& done, int deadlineMs)
         waitMs(50);
     }
     return true;
-}
-
-namespace {
-
-bool portsFree(int base, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        QTcpServer server;
-        if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(base + i)))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-Testcam::Testcam(const QString& program, int cameras, const QStringList& args)
-{
-    std::mt19937 rng(std::random_device {}());
-    std::uniform_int_distribution<int> dist(20000, 60000);
-    for (int attempt = 0; attempt < 10 && m_port == 0; ++attempt) {
-        const int base = dist(rng);
-        if (!portsFree(base, cameras))
-            continue;
-        auto process = std::make_unique<QProcess>();
-        process->setProgram(program);
-        process->setArguments(
-            QStringList { "--cameras", QString::number(cameras), "--port", QString::number(base) } + args);
-        process->start();
-        if (!process->waitForStarted(5000))
-            continue;
-        QByteArray out;
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 60000 && !out.contains("ready") && process->state() == QProcess::Running) {
-            process->waitForReadyRead(100);
-            out += process->readAllStandardOutput();
-        }
-        if (out.contains("ready")) {
-            m_banner = QString::fromLocal8Bit(out).split(QLatin1Char('\n')).value(0);
-            m_process = std::move(process);
-            m_port = base;
-        } else {
-            process->kill();
-            process->waitForFinished(3000);
-        }
-    }
-}
-
-Testcam::~Testcam()
-{
-    stop();
-}
-
-QString Testcam::url(int camera) const
-{
-    return QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(m_port + camera);
-}
-
-long long Testcam::stop()
-{
-    if (!m_process)
-        return -1;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(10000)) {
-            m_process->kill();
-            m_process->waitForFinished(3000);
-        }
-    }
-    const QString err = QString::fromLocal8Bit(m_process->readAllStandardError());
-    m_process.reset();
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("(\\d+) pictures sent")).match(err);
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
 } // namespace bench

@@ -77,13 +77,18 @@ int main(int argc, char** argv)
         "stream-bench: %d cameras at 25/s, %.0f s measured after %.0f s warm-up, tiles 254x213, %d CPUs\n",
         o.cameras, o.seconds, o.warmup, QThread::idealThreadCount());
 
+    // Pre-encoding 1080p pictures for 14 cameras takes a while before "ready"; the
+    // camera's exit report says how many pictures it sent.
+    const veskat_test::TestcamLaunch launch {
+        .program = testcam, .readyDeadlineMs = 60000, .keepExitReport = true
+    };
     for (const QString& size : o.sizes) {
-        const QStringList camArgs { "--size", size, "--fps", "25", "--duration", QString::number(duration) };
+        const QStringList camArgs { "--size", size, "--fps", "25" };
         std::printf("\n== %d x %s ==\n", o.cameras, qPrintable(size));
         bench::OurFigures ours;
         long long sent = -1;
         {
-            bench::Testcam camera(testcam, o.cameras, camArgs);
+            veskat_test::TestcamProcess camera(o.cameras, camArgs, duration, launch);
             if (!camera.started()) {
                 std::printf("  veskat-testcam did not start (%s)\n", qPrintable(testcam));
                 return 1;
@@ -113,7 +118,7 @@ int main(int argc, char** argv)
         }
         bench::FfmpegFigures theirs;
         {
-            bench::Testcam camera(testcam, o.cameras, camArgs);
+            veskat_test::TestcamProcess camera(o.cameras, camArgs, duration, launch);
             if (!camera.started())
                 return 1;
             theirs = bench::runFfmpeg(ffmpeg, camera, o.cameras, o.warmup, o.seconds);

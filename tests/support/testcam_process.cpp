@@ -3,8 +3,8 @@
 #include "tests/support/test_env.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTcpServer>
-#include <QThread>
 
 #include <random>
 
@@ -28,9 +28,12 @@ static bool portsFree(int base, int count)
     return true;
 }
 
-TestcamProcess::TestcamProcess(int cameras, QStringList args, int durationSeconds)
+TestcamProcess::TestcamProcess(
+    int cameras, QStringList args, int durationSeconds, const TestcamLaunch& launch)
 {
-    const QString program = QString::fromStdString((buildDir() / "tools" / "testcam" / "veskat-testcam").string());
+    const QString program = !launch.program.isEmpty()
+        ? launch.program
+        : QString::fromStdString((buildDir() / "tools" / "testcam" / "veskat-testcam").string());
     std::mt19937 rng(std::random_device{}());
     std::uniform_int_distribution<int> dist(20000, 60000);
     for (int attempt = 0; attempt < 20 && m_port == 0; ++attempt) {
@@ -43,7 +46,8 @@ TestcamProcess::TestcamProcess(int cameras, QStringList args, int durationSecond
                         "--duration", QString::number(durationSeconds)};
         all += args;
         process->setArguments(all);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!launch.keepExitReport)
+            process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start();
         if (!process->waitForStarted(5000))
             continue;
@@ -51,12 +55,13 @@ TestcamProcess::TestcamProcess(int cameras, QStringList args, int durationSecond
         QByteArray out;
         QElapsedTimer timer;
         timer.start();
-        while (timer.elapsed() < 10000 && !out.contains("ready")
-               && process->state() == QProcess::Running) {
+        while (timer.elapsed() < launch.readyDeadlineMs && !out.contains("ready")
+            && process->state() == QProcess::Running) {
             process->waitForReadyRead(100);
             out += process->readAllStandardOutput();
         }
         if (out.contains("ready")) {
+            m_banner = QString::fromLocal8Bit(out).split(QLatin1Char('\n')).value(0);
             m_process = std::move(process);
             m_port = base;
         } else {
@@ -71,15 +76,23 @@ TestcamProcess::~TestcamProcess()
     stop();
 }
 
-void TestcamProcess::stop()
+long long TestcamProcess::stop()
 {
-    if (m_process && m_process->state() != QProcess::NotRunning) {
+    if (!m_process)
+        return -1;
+    if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
-        if (!m_process->waitForFinished(3000)) {
+        // A camera serving many large streams may take a while to write its report.
+        if (!m_process->waitForFinished(10000)) {
             m_process->kill();
             m_process->waitForFinished(3000);
         }
     }
+    const QString report = QString::fromLocal8Bit(m_process->readAllStandardError());
+    m_process.reset();
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("(\\d+) pictures sent")).match(report);
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
 QString TestcamProcess::hostPort(int camera) const
