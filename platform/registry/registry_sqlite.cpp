@@ -76,9 +76,45 @@ LONG checkAlive(Database& db, KeyId id)
     return exists ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// The state behind a handle and the names of a sub-key path under it.
+LONG lookUpKeyPath(HKEY key, const char* subKey, KeyState& state, std::vector<std::string_view>& names)
+{
+    if (!registry_store::detail::lookUpHandle(key, state))
+        return ERROR_INVALID_HANDLE;
+    if (!splitPath(subKey, names))
+        return ERROR_BAD_PATHNAME;
+    return ERROR_SUCCESS;
+}
+
+// The session's status, and once the store is open, whether the key still exists.
+LONG openedAlive(Session& session, KeyId id)
+{
+    const LONG status = session.status();
+    return status == ERROR_SUCCESS ? checkAlive(session.db(), id) : status;
+}
+
 std::string_view valueNameOf(LPCSTR name)
 {
     return name ? std::string_view(name) : std::string_view(); // null names the default value ""
+}
+
+// Hands out a value's type and data with RegQueryValueEx's size contract: a
+// buffer too small gets ERROR_MORE_DATA and the size it needs.
+LONG copyValueOut(const StoredValue& value, LPDWORD type, LPBYTE data, LPDWORD dataSize)
+{
+    if (type)
+        *type = value.type;
+    const auto size = static_cast<DWORD>(value.data.size());
+    if (data) {
+        if (*dataSize < size) {
+            *dataSize = size;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(data, value.data.data(), size);
+    }
+    if (dataSize)
+        *dataSize = size;
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -103,11 +139,9 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     KeyState parent;
-    if (!registry_store::detail::lookUpHandle(key, parent))
-        return ERROR_INVALID_HANDLE;
     std::vector<std::string_view> names;
-    if (!splitPath(subKey, names))
-        return ERROR_BAD_PATHNAME;
+    if (const LONG status = lookUpKeyPath(key, subKey, parent, names); status != ERROR_SUCCESS)
+        return status;
 
     // Look first without writing: opening an existing key must not touch the
     // store (nor create a missing store file).
@@ -130,9 +164,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
         if (!(parent.access & KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
         Session session(parent.storePath, Session::Mode::Write);
-        status = session.status();
-        if (status == ERROR_SUCCESS)
-            status = checkAlive(session.db(), parent.id);
+        status = openedAlive(session, parent.id);
         if (status == ERROR_SUCCESS)
             status = walk(session.db(), parent.id, names, true, target, &created);
         status = session.commit(status);
@@ -152,17 +184,13 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM access, PH
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     KeyState parent;
-    if (!registry_store::detail::lookUpHandle(key, parent))
-        return ERROR_INVALID_HANDLE;
     std::vector<std::string_view> names;
-    if (!splitPath(subKey, names))
-        return ERROR_BAD_PATHNAME;
+    if (const LONG status = lookUpKeyPath(key, subKey, parent, names); status != ERROR_SUCCESS)
+        return status;
     KeyId target = parent.id;
     if (!names.empty() || !registry_store::detail::isHiveId(parent.id)) {
         Session session(parent.storePath, Session::Mode::Read);
-        LONG status = session.status();
-        if (status == ERROR_SUCCESS)
-            status = checkAlive(session.db(), parent.id);
+        LONG status = openedAlive(session, parent.id);
         if (status == ERROR_SUCCESS)
             status = walk(session.db(), parent.id, names, false, target);
         if (status != ERROR_SUCCESS)
@@ -184,9 +212,7 @@ LONG RegQueryValueExA(
     if (!(state.access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
     Session session(state.storePath, Session::Mode::Read);
-    LONG status = session.status();
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     std::optional<StoredValue> value;
     if (status == ERROR_SUCCESS)
         status = session.db().readValue(state.id, valueNameOf(valueName), value);
@@ -194,19 +220,7 @@ LONG RegQueryValueExA(
         return status;
     if (!value)
         return ERROR_FILE_NOT_FOUND;
-    if (type)
-        *type = value->type;
-    const auto size = static_cast<DWORD>(value->data.size());
-    if (data) {
-        if (*dataSize < size) {
-            *dataSize = size;
-            return ERROR_MORE_DATA;
-        }
-        std::memcpy(data, value->data.data(), size);
-    }
-    if (dataSize)
-        *dataSize = size;
-    return ERROR_SUCCESS;
+    return copyValueOut(*value, type, data, dataSize);
 }
 
 LONG RegSetValueExA(
@@ -220,9 +234,7 @@ LONG RegSetValueExA(
     if (!data && dataSize > 0)
         return ERROR_NOACCESS;
     Session session(state.storePath, Session::Mode::Write);
-    LONG status = session.status();
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     if (status == ERROR_SUCCESS)
         status = session.db().writeValue(state.id, valueNameOf(valueName), type,
             std::string_view(reinterpret_cast<const char*>(data), dataSize));
@@ -244,9 +256,7 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
     if (!(state.access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     Session session(state.storePath, Session::Mode::WriteExisting);
-    LONG status = session.status();
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     bool deleted = false;
     if (status == ERROR_SUCCESS)
         status = session.db().deleteValue(state.id, valueNameOf(valueName), deleted);
@@ -258,17 +268,14 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
 LONG RegDeleteTreeA(HKEY key, LPCSTR subKey)
 {
     KeyState state;
-    if (!registry_store::detail::lookUpHandle(key, state))
-        return ERROR_INVALID_HANDLE;
     std::vector<std::string_view> names;
-    if (!splitPath(subKey, names))
-        return ERROR_BAD_PATHNAME;
+    if (const LONG status = lookUpKeyPath(key, subKey, state, names); status != ERROR_SUCCESS)
+        return status;
     Session session(state.storePath, Session::Mode::WriteExisting);
-    LONG status = session.status();
-    if (status == ERROR_FILE_NOT_FOUND && names.empty() && registry_store::detail::isHiveId(state.id))
+    if (session.status() == ERROR_FILE_NOT_FOUND && names.empty()
+        && registry_store::detail::isHiveId(state.id))
         return ERROR_SUCCESS; // an empty hive: nothing to delete
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     KeyId target = state.id;
     if (status == ERROR_SUCCESS)
         status = walk(session.db(), state.id, names, false, target);
@@ -289,11 +296,9 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
     if (!(state.access & KEY_ENUMERATE_SUB_KEYS))
         return ERROR_ACCESS_DENIED;
     Session session(state.storePath, Session::Mode::Read);
-    LONG status = session.status();
-    if (status == ERROR_FILE_NOT_FOUND && registry_store::detail::isHiveId(state.id))
+    if (session.status() == ERROR_FILE_NOT_FOUND && registry_store::detail::isHiveId(state.id))
         return ERROR_NO_MORE_ITEMS;
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     std::optional<std::string> child;
     if (status == ERROR_SUCCESS)
         status = session.db().childAt(state.id, index, child);
@@ -325,11 +330,9 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
     if (!(state.access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
     Session session(state.storePath, Session::Mode::Read);
-    LONG status = session.status();
-    if (status == ERROR_FILE_NOT_FOUND && registry_store::detail::isHiveId(state.id))
+    if (session.status() == ERROR_FILE_NOT_FOUND && registry_store::detail::isHiveId(state.id))
         return ERROR_NO_MORE_ITEMS;
-    if (status == ERROR_SUCCESS)
-        status = checkAlive(session.db(), state.id);
+    LONG status = openedAlive(session, state.id);
     std::optional<StoredValue> value;
     if (status == ERROR_SUCCESS)
         status = session.db().valueAt(state.id, index, value);
@@ -341,17 +344,5 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
         return ERROR_MORE_DATA;
     std::memcpy(valueName, value->name.c_str(), value->name.size() + 1);
     *valueNameSize = static_cast<DWORD>(value->name.size());
-    if (type)
-        *type = value->type;
-    const auto size = static_cast<DWORD>(value->data.size());
-    if (data) {
-        if (*dataSize < size) {
-            *dataSize = size;
-            return ERROR_MORE_DATA;
-        }
-        std::memcpy(data, value->data.data(), size);
-    }
-    if (dataSize)
-        *dataSize = size;
-    return ERROR_SUCCESS;
+    return copyValueOut(*value, type, data, dataSize);
 }
