@@ -61,14 +61,21 @@ LONG writeValue(HKEY key, const std::string& name, const ValueData& data)
         key, name.c_str(), 0, data.type, data.bytes.data(), static_cast<DWORD>(data.bytes.size()));
 }
 
-LONG listSubkeys(HKEY key, std::vector<std::string>& names)
+namespace {
+
+enum class Listing { Subkeys, Values };
+
+// The names of a key's sub-keys or values, sorted as regedit sorts them. A name
+// longer than the buffer grows it fourfold (while under 1 MiB) and is asked for again.
+LONG listNames(HKEY key, Listing what, std::vector<std::string>& names)
 {
     names.clear();
     std::vector<char> buffer(256);
     for (DWORD index = 0;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG status
-            = RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        const LONG status = what == Listing::Subkeys
+            ? RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr)
+            : RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status == ERROR_MORE_DATA && buffer.size() < (1u << 20)) {
@@ -85,28 +92,19 @@ LONG listSubkeys(HKEY key, std::vector<std::string>& names)
     return ERROR_SUCCESS;
 }
 
+} // namespace
+
+LONG listSubkeys(HKEY key, std::vector<std::string>& names)
+{
+    return listNames(key, Listing::Subkeys, names);
+}
+
 LONG listValues(HKEY key, std::vector<ValueEntry>& values)
 {
     values.clear();
-    std::vector<char> buffer(256);
     std::vector<std::string> names;
-    for (DWORD index = 0;;) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG status
-            = RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status == ERROR_MORE_DATA && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 4);
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            return status;
-        names.emplace_back(buffer.data(), size);
-        ++index;
-    }
-    std::sort(
-        names.begin(), names.end(), [](const auto& a, const auto& b) { return regfile::nameLess(a, b); });
+    if (const LONG status = listNames(key, Listing::Values, names); status != ERROR_SUCCESS)
+        return status;
     for (const auto& name : names) {
         ValueData data;
         const LONG status = readValue(key, name, data);
