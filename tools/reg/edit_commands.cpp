@@ -6,6 +6,8 @@
 
 #include "platform/registry/registry_store.h"
 
+#include <functional>
+
 namespace regtool {
 namespace {
 
@@ -17,6 +19,24 @@ bool hasLineBreak(std::string_view text)
 std::string quotedName(const std::string& name)
 {
     return name.empty() ? std::string("(Default)") : "\"" + name + "\"";
+}
+
+// Runs `change` in one store transaction, so that a failure leaves nothing half
+// done, and reports how it went.
+int applyChange(Console& console, const std::function<LONG()>& change)
+{
+    LONG status = ERROR_SUCCESS;
+    const bool committed = registry_store::runInTransaction([&] {
+        status = change();
+        return status == ERROR_SUCCESS;
+    });
+    if (status != ERROR_SUCCESS)
+        return fail(console, errorText(status));
+    if (!committed)
+        return fail(console,
+            "The change could not be saved in the registry store " + registry_store::storePath().string()
+                + ". Nothing was changed.");
+    return succeed(console);
 }
 
 } // namespace
@@ -66,21 +86,13 @@ int runAdd(const Command& command, Console& console)
     }
 
     // Key and value in one transaction: a failed write leaves no new empty key behind.
-    LONG status = ERROR_SUCCESS;
-    const bool committed = registry_store::runInTransaction([&] {
+    return applyChange(console, [&] {
         KeyHandle key;
-        status = createKey(command.key, key);
+        LONG status = createKey(command.key, key);
         if (status == ERROR_SUCCESS && command.valueName)
             status = writeValue(key.get(), *command.valueName, value);
-        return status == ERROR_SUCCESS;
+        return status;
     });
-    if (status != ERROR_SUCCESS)
-        return fail(console, errorText(status));
-    if (!committed)
-        return fail(console,
-            "The change could not be saved in the registry store " + registry_store::storePath().string()
-                + ". Nothing was changed.");
-    return succeed(console);
 }
 
 int runDelete(const Command& command, Console& console)
@@ -109,8 +121,8 @@ int runDelete(const Command& command, Console& console)
     if (const auto consent = askConsent(console, command.force, question); consent != Consent::Given)
         return consentNotGiven(console, consent, "", what, "/f");
 
-    LONG status = ERROR_SUCCESS;
-    const bool committed = registry_store::runInTransaction([&] {
+    return applyChange(console, [&] {
+        LONG status = ERROR_SUCCESS;
         if (command.valueName) {
             status = RegDeleteValueA(key.get(), command.valueName->c_str());
         } else if (command.allValues) {
@@ -124,15 +136,8 @@ int runDelete(const Command& command, Console& console)
             key.reset(); // the key goes; no handle should outlive it
             status = RegDeleteTreeA(rootHandle(command.key.root), command.key.subKey.c_str());
         }
-        return status == ERROR_SUCCESS;
+        return status;
     });
-    if (status != ERROR_SUCCESS)
-        return fail(console, errorText(status));
-    if (!committed)
-        return fail(console,
-            "The change could not be saved in the registry store " + registry_store::storePath().string()
-                + ". Nothing was changed.");
-    return succeed(console);
 }
 
 } // namespace regtool
