@@ -128,9 +128,7 @@ bool waitFor(const std::function<bool()>& done, int deadlineMs = kDeadlineMs)
 class MonitorEndToEnd : public testing::Test {
 protected:
     MonitorEndToEnd()
-        : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
     {
-        veskat_test::setEnv("LC_ALL", "C"); // "/" and ":" in the time stamp
         m_frame.setCentralWidget(m_area);
         m_frame.resize(800, 600);
         m_frame.show();
@@ -139,10 +137,6 @@ protected:
     {
         delete m_window.data();
         camera::setMediaControlFactory({});
-        if (m_oldLcAll)
-            veskat_test::setEnv("LC_ALL", *m_oldLcAll);
-        else
-            veskat_test::unsetEnv("LC_ALL");
     }
 
     // Opens the window of camera index 2 on 127.0.0.1:port with level 1,
@@ -168,7 +162,7 @@ protected:
 
     static constexpr int kIndex = 2;
     veskat_test::TempEnvironment m_env;
-    std::optional<std::string> m_oldLcAll;
+    const veskat_test::ScopedEnv m_locale { "LC_ALL", "C" }; // "/" and ":" in the time stamp
     QMainWindow m_frame;
     QMdiArea* m_area = new QMdiArea;
     std::shared_ptr<ControlScript> m_record = std::make_shared<ControlScript>();

@@ -37,9 +37,7 @@ std::string readAll(const fs::path& file)
 class MonitorWindow : public testing::Test {
 protected:
     MonitorWindow()
-        : m_oldLcAll(veskat_test::getEnv("LC_ALL"))
     {
-        veskat_test::setEnv("LC_ALL", "C"); // "/" and ":" in the time stamp
         m_frame.setCentralWidget(m_area);
         m_frame.resize(1200, 900);
         m_frame.show();
@@ -51,10 +49,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<frmCamera>& w : m_windows)
             delete w.data();
-        if (m_oldLcAll)
-            veskat_test::setEnv("LC_ALL", *m_oldLcAll);
-        else
-            veskat_test::unsetEnv("LC_ALL");
     }
 
     // Opens the window of camera `index` the way the frame does, with its
@@ -81,7 +75,7 @@ protected:
     }
 
     veskat_test::TempEnvironment m_env;
-    std::optional<std::string> m_oldLcAll;
+    const veskat_test::ScopedEnv m_locale { "LC_ALL", "C" }; // "/" and ":" in the time stamp
     RecordingFactory m_factory;
     QMainWindow m_frame;
     QMdiArea* m_area = new QMdiArea;

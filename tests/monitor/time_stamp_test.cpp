@@ -88,26 +88,16 @@ INSTANTIATE_TEST_SUITE_P(Monitor, Separators,
 
 TEST(LocaleSeparators, CLocaleGivesSlashAndColon)
 {
-    const auto oldAll = veskat_test::getEnv("LC_ALL");
-    veskat_test::setEnv("LC_ALL", "C");
+    const veskat_test::ScopedEnv locale("LC_ALL", "C");
     const auto s = camera::localeSeparators();
-    if (oldAll)
-        veskat_test::setEnv("LC_ALL", *oldAll);
-    else
-        veskat_test::unsetEnv("LC_ALL");
     EXPECT_EQ(s.date, "/");
     EXPECT_EQ(s.time, ":");
 }
 
 TEST(LocaleSeparators, UnknownLocaleNameFallsBackToSlashAndColon)
 {
-    const auto oldAll = veskat_test::getEnv("LC_ALL");
-    veskat_test::setEnv("LC_ALL", "xx_NOWHERE.UTF-8");
+    const veskat_test::ScopedEnv locale("LC_ALL", "xx_NOWHERE.UTF-8");
     const auto s = camera::localeSeparators();
-    if (oldAll)
-        veskat_test::setEnv("LC_ALL", *oldAll);
-    else
-        veskat_test::unsetEnv("LC_ALL");
     EXPECT_EQ(s.date, "/");
     EXPECT_EQ(s.time, ":");
 }

@@ -39,21 +39,16 @@ class StoreTest : public RegistryTest { };
 TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
 {
     EXPECT_EQ(registry_store::storePath(), m_env.registryFile());
-    const auto oldXdg = veskat_test::getEnv("XDG_CONFIG_HOME");
-    veskat_test::unsetEnv("VESKAT_REGISTRY");
-    veskat_test::setEnv("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
-    EXPECT_EQ(registry_store::storePath(), m_env.dir() / "xdg" / "veskat" / "registry.sqlite3");
+    {
+        const veskat_test::ScopedEnv noStore("VESKAT_REGISTRY", std::nullopt);
+        const veskat_test::ScopedEnv xdg("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
+        EXPECT_EQ(registry_store::storePath(), m_env.dir() / "xdg" / "veskat" / "registry.sqlite3");
 
-    // The folder is made by the first write.
-    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
-    EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
-    EXPECT_TRUE(fs::exists(m_env.dir() / "xdg" / "veskat" / "registry.sqlite3"));
-
-    if (oldXdg)
-        veskat_test::setEnv("XDG_CONFIG_HOME", *oldXdg);
-    else
-        veskat_test::unsetEnv("XDG_CONFIG_HOME");
-    veskat_test::setEnv("VESKAT_REGISTRY", m_env.registryFile().string());
+        // The folder is made by the first write.
+        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+        EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
+        EXPECT_TRUE(fs::exists(m_env.dir() / "xdg" / "veskat" / "registry.sqlite3"));
+    }
     EXPECT_FALSE(keyExists(kScratchPath)); // back on this test's own store
 }
 

@@ -34,6 +34,24 @@ std::optional<std::string> getEnv(const char* name)
     return std::string(v);
 }
 
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value)
+    : m_name(name)
+    , m_old(getEnv(name))
+{
+    if (value)
+        setEnv(name, *value);
+    else
+        unsetEnv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        setEnv(m_name.c_str(), *m_old);
+    else
+        unsetEnv(m_name.c_str());
+}
+
 std::filesystem::path makeTempDir(const std::string& prefix)
 {
     static std::atomic<unsigned> counter{0};

@@ -12,6 +12,20 @@ void setEnv(const char* name, const std::string& value);
 void unsetEnv(const char* name);
 std::optional<std::string> getEnv(const char* name);
 
+// Sets (or, with nullopt, removes) one environment variable for as long as
+// the object lives; the previous value comes back even when a test fails.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
 class TempEnvironment {
 public:
     TempEnvironment();

@@ -1,4 +1,5 @@
 #include "platform/clock/clock.h"
+#include "tests/support/test_env.h"
 
 #include <gmock/gmock.h>
 
@@ -54,18 +55,16 @@ TEST(Clock, LocalDateTimeMatchesTheCLibrary)
 TEST(Clock, FollowsTheTimeZone)
 {
     // The time of day is local time, not UTC.
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "UTC0", 1);
-    tzset();
-    const float utc = platform::secondsSinceMidnight();
-    setenv("TZ", "XXX-5", 1); // five hours east of UTC
-    tzset();
-    const float east = platform::secondsSinceMidnight();
-    if (old)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
+    float utc = 0;
+    float east = 0;
+    {
+        const veskat_test::ScopedEnv tz("TZ", "UTC0");
+        tzset();
+        utc = platform::secondsSinceMidnight();
+        const veskat_test::ScopedEnv tzEast("TZ", "XXX-5"); // five hours east of UTC
+        tzset();
+        east = platform::secondsSinceMidnight();
+    }
     tzset();
     float diff = std::fmod(east - utc + 86400.0f, 86400.0f);
     EXPECT_NEAR(diff, 5 * 3600.0f, 5.0f);
