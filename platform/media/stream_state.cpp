@@ -27,7 +27,7 @@ void StreamState::detach()
 // Posting happens under the receiver lock, so the control cannot finish
 // detaching (its destructor's first step) in the middle of it; events posted
 // before are dropped by Qt together with the control.
-void StreamState::postStatus(std::int32_t status)
+void StreamState::postToReceiver(const std::function<void(MjpegControl&)>& call)
 {
     std::lock_guard lock(m_receiverMutex);
     if (!m_receiver)
@@ -35,26 +35,21 @@ void StreamState::postStatus(std::int32_t status)
     QPointer<MjpegControl> receiver(m_receiver);
     QMetaObject::invokeMethod(
         m_receiver,
-        [receiver, status] {
+        [receiver, call] {
             if (receiver)
-                receiver->onStreamStatus(status);
+                call(*receiver);
         },
         Qt::QueuedConnection);
 }
 
+void StreamState::postStatus(std::int32_t status)
+{
+    postToReceiver([status](MjpegControl& control) { control.onStreamStatus(status); });
+}
+
 void StreamState::postPictureReady()
 {
-    std::lock_guard lock(m_receiverMutex);
-    if (!m_receiver)
-        return;
-    QPointer<MjpegControl> receiver(m_receiver);
-    QMetaObject::invokeMethod(
-        m_receiver,
-        [receiver] {
-            if (receiver)
-                receiver->onPictureReady();
-        },
-        Qt::QueuedConnection);
+    postToReceiver([](MjpegControl& control) { control.onPictureReady(); });
 }
 
 std::int32_t StreamState::status() const

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -114,6 +115,7 @@ public:
     const Counters& counters() const { return m_counters; }
 
 private:
+    void postToReceiver(const std::function<void(MjpegControl&)>& call);
     void postStatus(std::int32_t status);
     void postPictureReady();
     bool setStatusLocked(std::int32_t status, std::string detail);
