@@ -9,4 +9,8 @@ namespace camera {
 
 void PauseSeconds(float seconds);
 
+// The do-events step of the pause: dispatches every pending event and, with
+// none pending, sleeps until the next one arrives or `secondsLeft` is over.
+void DoEventsWaiting(float secondsLeft);
+
 } // namespace camera

@@ -10,12 +10,13 @@ void PauseSeconds(float seconds, const ClockSecondsSinceMidnight& clock, const D
 {
     float start = clock();
     float elapsed = clock() - start;
-    // No sleep between rounds: the wait is as responsive as event dispatching
-    // allows. A nested pause run by doEvents() simply holds this loop until it
-    // returns; the clock has moved on by then, so the outer wait ends as soon
-    // as both its own time and the inner pause are over.
+    // Every round dispatches what is pending and otherwise waits for the next
+    // event or the end of the pause, whichever comes first. A nested pause run
+    // by doEvents() holds this loop until it returns; the clock has moved on
+    // by then, so the outer wait ends as soon as both its own time and the
+    // inner pause are over.
     while (elapsed < seconds) {
-        doEvents();
+        doEvents(seconds - elapsed);
         const float now = clock();
         if (now < start)
             start -= kSecondsPerDay; // midnight has passed since the start

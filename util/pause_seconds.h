@@ -10,7 +10,10 @@
 namespace Veskat {
 
 using ClockSecondsSinceMidnight = std::function<float()>;
-using DoEvents = std::function<void()>;
+// Dispatches every pending event; with none pending it may wait for the next
+// one, but not longer than `secondsLeft` (the rest of the pause), so the
+// pause sleeps between events instead of spinning.
+using DoEvents = std::function<void(float secondsLeft)>;
 
 void PauseSeconds(float seconds, const ClockSecondsSinceMidnight& clock, const DoEvents& doEvents);
 

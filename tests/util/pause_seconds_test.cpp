@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_P(ImmediateReturn, ReturnsWithoutDispatching)
 {
     FakeClock clock(1000.0f);
     int rounds = 0;
-    Veskat::PauseSeconds(GetParam().seconds, clock.reader(), [&] {
+    Veskat::PauseSeconds(GetParam().seconds, clock.reader(), [&](float) {
         ++rounds;
         clock.advance(clock.step());
     });
@@ -64,7 +65,7 @@ TEST(Pause, DispatchesEventsUntilTheTimeHasPassed)
 {
     FakeClock clock(3600.0f, 0.25f);
     int rounds = 0;
-    Veskat::PauseSeconds(2.0f, clock.reader(), [&] {
+    Veskat::PauseSeconds(2.0f, clock.reader(), [&](float) {
         ++rounds;
         clock.advance(clock.step());
     });
@@ -76,24 +77,28 @@ TEST(Pause, DispatchesAtLeastOnceForAnyPositiveWait)
 {
     FakeClock clock(100.0f, 5.0f);
     int rounds = 0;
-    Veskat::PauseSeconds(0.001f, clock.reader(), [&] {
+    Veskat::PauseSeconds(0.001f, clock.reader(), [&](float) {
         ++rounds;
         clock.advance(clock.step());
     });
     EXPECT_EQ(rounds, 1);
 }
 
-TEST(Pause, KeepsDispatchingWhileTheClockStandsStill)
+TEST(Pause, EachRoundMayWaitOnlyForWhatIsLeft)
 {
-    // Events are polled without sleeping: a clock that has not moved yet just
-    // means another round.
-    FakeClock clock(500.0f);
-    int rounds = 0;
-    Veskat::PauseSeconds(1.0f, clock.reader(), [&] {
-        if (++rounds % 50 == 0)
-            clock.advance(0.5f);
+    // A round that returns before the clock moves (an event came) just means
+    // another round; the wait it is allowed shrinks with the time left, also
+    // across midnight, and is never zero while the pause goes on.
+    FakeClock clock(86399.5f);
+    std::vector<float> allowed;
+    Veskat::PauseSeconds(1.0f, clock.reader(), [&](float secondsLeft) {
+        allowed.push_back(secondsLeft);
+        if (allowed.size() % 2 == 0)
+            clock.advance(0.25f);
     });
-    EXPECT_EQ(rounds, 100);
+    ASSERT_EQ(allowed.size(), 8u);
+    for (std::size_t i = 0; i < allowed.size(); ++i)
+        EXPECT_NEAR(allowed[i], 1.0f - 0.25f * static_cast<float>(i / 2), 0.02f) << "round " << i;
 }
 
 struct MidnightCase {
@@ -110,7 +115,7 @@ TEST_P(MidnightWrap, EndsAfterTheAskedTimeNotADay)
     const auto& c = GetParam();
     FakeClock clock(c.start, c.step);
     int rounds = 0;
-    Veskat::PauseSeconds(c.seconds, clock.reader(), [&] {
+    Veskat::PauseSeconds(c.seconds, clock.reader(), [&](float) {
         ++rounds;
         clock.advance(clock.step());
         ASSERT_LT(rounds, 100000) << "the pause did not end after midnight";
@@ -137,8 +142,8 @@ TEST(Pause, NestedPauseInsideDoEventsLengthensTheOuterOne)
     const float outerStart = clock.now();
     bool innerRan = false;
     float innerEnd = 0.0f;
-    std::function<void()> innerDoEvents = [&] { clock.advance(clock.step()); };
-    Veskat::PauseSeconds(2.0f, clock.reader(), [&] {
+    Veskat::DoEvents innerDoEvents = [&](float) { clock.advance(clock.step()); };
+    Veskat::PauseSeconds(2.0f, clock.reader(), [&](float) {
         clock.advance(clock.step());
         if (!innerRan && clock.now() - outerStart >= 0.5f - 0.001f) {
             innerRan = true;
@@ -157,11 +162,11 @@ TEST(Pause, NestedShortPauseDoesNotShortenTheOuterOne)
     FakeClock clock(7200.0f, 0.1f);
     const float outerStart = clock.now();
     bool innerRan = false;
-    Veskat::PauseSeconds(2.0f, clock.reader(), [&] {
+    Veskat::PauseSeconds(2.0f, clock.reader(), [&](float) {
         clock.advance(clock.step());
         if (!innerRan) {
             innerRan = true;
-            Veskat::PauseSeconds(0.3f, clock.reader(), [&] { clock.advance(clock.step()); });
+            Veskat::PauseSeconds(0.3f, clock.reader(), [&](float) { clock.advance(clock.step()); });
         }
     });
     EXPECT_TRUE(innerRan);
