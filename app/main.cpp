@@ -3,12 +3,15 @@
 // configuration window when that stays open longer) has closed.
 #include "app/module1.h"
 #include "frame/mdi_camera_main.h"
+#include "platform/media/media_engine.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The decode threads draw with Qt: they stop before the application goes.
+    media::MediaEngineShutdown engineShutdown;
     Module1::SeedSettings();
 
     // Closing the frame destroys it and the camera windows with it.

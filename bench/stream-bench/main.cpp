@@ -5,6 +5,7 @@
 //   stream-bench [--seconds 20] [--warmup 3] [--cameras 14]
 //                [--sizes 640x480,1280x720,1920x1080] [--no-ffmpeg]
 #include "bench/stream-bench/bench_clients.h"
+#include "platform/media/media_engine.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -62,6 +63,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    media::MediaEngineShutdown engineShutdown;
     Options o;
     if (!parse(app.arguments(), o)) {
         std::fprintf(stderr,

@@ -13,6 +13,7 @@
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/media/media_control.h"
+#include "platform/media/media_engine.h"
 #include "platform/media/mjpeg_control.h"
 #include "platform/window_list/open_window_list.h"
 #include "settings/camera_schema.h"
@@ -140,6 +141,7 @@ int main(int argc, char** argv)
         veskat_test::setEnv("QT_QPA_PLATFORM", "offscreen");
     veskat_test::TempEnvironment env; // never the user's settings
     QApplication app(argc, argv);
+    media::MediaEngineShutdown engineShutdown;
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -26,12 +26,38 @@ struct EngineHolder {
     std::unique_ptr<MediaEngine> engine;
 };
 
+bool g_made = false;
+bool g_shutDown = false;
+
+EngineHolder& holder()
+{
+    static EngineHolder holder;
+    g_made = true;
+    return holder;
+}
+
 } // namespace
 
 MediaEngine* MediaEngine::instance()
 {
-    static EngineHolder holder;
-    return holder.engine.get();
+    if (g_shutDown)
+        return nullptr;
+    return holder().engine.get();
+}
+
+void MediaEngine::shutdown()
+{
+    g_shutDown = true;
+    if (!g_made)
+        return;
+    if (MediaEngine* engine = holder().engine.get())
+        engine->stopThreads();
+}
+
+void MediaEngine::stopThreads()
+{
+    m_network->stopThread();
+    m_decoders->stop();
 }
 
 MediaEngine::MediaEngine()

@@ -1,9 +1,10 @@
 #pragma once
 // The threads behind every media control of the process: one network thread
-// and a small decode pool. Made on first use and kept until the process ends,
-// so that destroying a control never waits for a thread.
+// and a small decode pool. Made on first use; stopped by shutdown(), which
+// the program calls before its QApplication goes, since the decode threads
+// draw with Qt.
 //
-// Thread: instance() on the UI thread (it initialises libcurl); the rest from any thread.
+// Thread: instance() and shutdown() on the UI thread; network() from any thread.
 #include "platform/media/decode_pool.h"
 #include "platform/media/network_thread.h"
 
@@ -15,8 +16,13 @@ class MediaEngine {
 public:
     static constexpr int kDecodeThreads = 2;
 
-    // The process's engine; null when it cannot be started.
+    // The process's engine; null when it cannot be started or was shut down.
     static MediaEngine* instance();
+    // Stops and joins the threads: transfers end, waiting pictures are
+    // dropped, decodes under way finish first. Controls that still exist keep
+    // their last picture and may be destroyed later; nothing streams again.
+    // Does nothing when no engine was made.
+    static void shutdown();
 
     MediaEngine();
     ~MediaEngine();
@@ -26,11 +32,24 @@ public:
     NetworkThread& network() { return *m_network; }
 
 private:
+    void stopThreads();
+
     bool m_curlReady = false;
     // Declared in this order so that the network thread, which feeds the
     // decoders, stops first.
     std::unique_ptr<DecodePool> m_decoders;
     std::unique_ptr<NetworkThread> m_network;
+};
+
+// Shuts the media engine down when it goes out of scope: declared right
+// after the QApplication in main(), it runs before the application object
+// is destroyed, however main() is left.
+class MediaEngineShutdown {
+public:
+    MediaEngineShutdown() = default;
+    ~MediaEngineShutdown() { MediaEngine::shutdown(); }
+    MediaEngineShutdown(const MediaEngineShutdown&) = delete;
+    MediaEngineShutdown& operator=(const MediaEngineShutdown&) = delete;
 };
 
 } // namespace media

@@ -29,12 +29,18 @@ NetworkThread::NetworkThread(DecodePool& decoders)
 
 NetworkThread::~NetworkThread()
 {
+    stopThread();
+}
+
+void NetworkThread::stopThread()
+{
     {
         std::lock_guard lock(m_mutex);
         m_quit = true;
     }
     wake();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void NetworkThread::start(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session)

@@ -23,7 +23,7 @@ class NetworkThread {
 public:
     // Throws std::runtime_error when libcurl cannot make a multi handle.
     explicit NetworkThread(DecodePool& decoders);
-    ~NetworkThread(); // drops every stream and joins
+    ~NetworkThread(); // stopThread()
     NetworkThread(const NetworkThread&) = delete;
     NetworkThread& operator=(const NetworkThread&) = delete;
 
@@ -32,6 +32,9 @@ public:
     // Drops the stream of `state`, if any.
     void stop(std::shared_ptr<StreamState> state);
     void wake();
+    // Drops every stream and joins the thread; commands that come later are
+    // kept but never run. Safe to call twice.
+    void stopThread();
 
 private:
     struct Command {

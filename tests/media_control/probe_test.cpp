@@ -13,14 +13,22 @@ struct ProbeRun {
     QStringList lines;
 };
 
-ProbeRun runProbe(const QStringList& arguments)
+// `input` goes to the probe's standard input; `password` into its environment.
+ProbeRun runProbe(const QStringList& arguments, const QByteArray& input = {}, const QString& password = {})
 {
     QProcess probe;
+    if (!password.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VESKAT_PROBE_PASSWORD"), password);
+        probe.setProcessEnvironment(env);
+    }
     probe.setProgram(
         QString::fromStdString((veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string()));
     probe.setArguments(arguments);
     probe.setProcessChannelMode(QProcess::SeparateChannels);
     probe.start();
+    probe.write(input);
+    probe.closeWriteChannel();
     ProbeRun run;
     if (!probe.waitForFinished(60000)) {
         probe.kill();
@@ -65,6 +73,27 @@ TEST(Probe, FailureEndsWithTheLastStatusAndANonZeroExit)
         << run.lines.last().toStdString();
 }
 
+TEST(Probe, PasswordComesFromTheEnvironmentOrStandardInput)
+{
+    // Neither shows in the process list, as --password does.
+    veskat_test::TestcamProcess camera(1, { "--user", "op", "--password", "pw", "--auth", "basic" });
+    ASSERT_TRUE(camera.started());
+    const ProbeRun fromEnvironment = runProbe({ camera.url(), "--user", "op", "--seconds", "2" }, {}, "pw");
+    EXPECT_EQ(fromEnvironment.exitCode, 0) << fromEnvironment.lines.join('\n').toStdString();
+    const ProbeRun fromInput
+        = runProbe({ camera.url(), "--user", "op", "--password-stdin", "--seconds", "2" }, "pw\r\n", "wrong");
+    EXPECT_EQ(fromInput.exitCode, 0) << fromInput.lines.join('\n').toStdString();
+}
+
+TEST(Probe, NeverPrintsTheUserPartOfAnAddress)
+{
+    const ProbeRun run = runProbe({ "http://op:s3cret@/axis-cgi/mjpg/video.cgi", "--seconds", "1" });
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(hasStatusLine(run, 1031)) << run.lines.join('\n').toStdString();
+    EXPECT_FALSE(run.lines.join('\n').contains(QStringLiteral("s3cret")))
+        << run.lines.join('\n').toStdString();
+}
+
 TEST(Probe, UnreachableCameraEndsWith1025)
 {
     const int port = veskat_test::freeLoopbackPort();
@@ -74,6 +103,20 @@ TEST(Probe, UnreachableCameraEndsWith1025)
     ASSERT_FALSE(run.lines.isEmpty());
     EXPECT_TRUE(run.lines.last().startsWith(QStringLiteral("status 1025 ")))
         << run.lines.last().toStdString();
+}
+
+TEST(Probe, ShortRunsOnLargePicturesEndCleanly)
+{
+    // The decode threads are busy with 4K pictures when the probe ends: they
+    // must stop before the application object goes, without a crash or a hang.
+    veskat_test::TestcamLaunch launch;
+    launch.readyDeadlineMs = 60000;
+    veskat_test::TestcamProcess camera(1, { "--size", "3840x2160", "--fps", "30" }, 120, launch);
+    ASSERT_TRUE(camera.started());
+    for (int run = 0; run < 6; ++run) {
+        const ProbeRun result = runProbe({ camera.url(), "--seconds", "1" });
+        ASSERT_EQ(result.exitCode, 0) << "run " << run << ":\n" << result.lines.join('\n').toStdString();
+    }
 }
 
 TEST(Probe, BadCommandLineIsRefused)

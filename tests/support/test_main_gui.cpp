@@ -1,5 +1,6 @@
 // main() of the GUI test binaries: a QApplication on the offscreen platform
 // (unless the caller chose another) and a process-wide temporary store.
+#include "platform/media/media_engine.h"
 #include "tests/support/test_env.h"
 
 #include <QApplication>
@@ -12,5 +13,7 @@ int main(int argc, char** argv)
     testing::InitGoogleMock(&argc, argv);
     veskat_test::TempEnvironment env;
     QApplication app(argc, argv);
+    // The decode threads draw with Qt: they stop before the application goes.
+    media::MediaEngineShutdown engineShutdown;
     return RUN_ALL_TESTS();
 }

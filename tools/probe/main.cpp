@@ -1,6 +1,7 @@
 // veskat-probe: plays one camera stream through the real media control,
 // without a window on screen, and reports what a camera window would show.
 #include "platform/media/dispatch.h"
+#include "platform/media/media_engine.h"
 #include "platform/media/media_stats.h"
 #include "platform/media/mjpeg_control.h"
 #include "tools/probe/probe_options.h"
@@ -12,7 +13,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -40,15 +43,22 @@ void chooseOffscreenWithoutDisplay()
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    const probe::ParseResult parsed = probe::parseOptions(arguments);
+    probe::ParseResult parsed = probe::parseOptions(arguments, std::getenv(probe::kPasswordVariable));
     if (!parsed.options) {
         std::fputs(parsed.message.c_str(), parsed.exitCode == 0 ? stdout : stderr);
         return parsed.exitCode;
     }
-    const probe::Options& options = *parsed.options;
+    probe::Options& options = *parsed.options;
+    if (options.passwordFromStdin) {
+        std::string line;
+        std::getline(std::cin, line);
+        options.password = probe::passwordLine(std::move(line));
+    }
 
     chooseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
+    // The decode threads draw with Qt: they stop before the application goes.
+    media::MediaEngineShutdown engineShutdown;
 
     std::unique_ptr<media::MediaControl> base(media::createMediaControl(nullptr));
     auto* control = dynamic_cast<media::MjpegControl*>(base.get());

@@ -8,9 +8,13 @@ namespace probe {
 namespace {
 
 const char* const kUsage
-    = "usage: veskat-probe URL [--user U --password P] [--seconds N]\n"
+    = "usage: veskat-probe URL [--user U] [--password P | --password-stdin] [--seconds N]\n"
       "Plays the camera stream at URL for N seconds (default 10) as a camera window would,\n"
-      "prints every status change, then a summary. Exits 0 when pictures arrived.\n";
+      "prints every status change, then a summary. Exits 0 when pictures arrived.\n"
+      "\n"
+      "The password can also come from the environment variable VESKAT_PROBE_PASSWORD, or\n"
+      "with --password-stdin from the first line of standard input; both keep it out of the\n"
+      "process list, where --password P is visible to every user of the machine.\n";
 
 ParseResult failure(const std::string& message)
 {
@@ -19,14 +23,26 @@ ParseResult failure(const std::string& message)
 
 } // namespace
 
-ParseResult parseOptions(const std::vector<std::string>& arguments)
+std::string passwordLine(std::string line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+ParseResult parseOptions(const std::vector<std::string>& arguments, const char* passwordVariable)
 {
     Options options;
     bool haveUrl = false;
+    bool passwordGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         if (arg == "--help" || arg == "-h")
             return ParseResult { std::nullopt, kUsage, 0 };
+        if (arg == "--password-stdin") {
+            options.passwordFromStdin = true;
+            continue;
+        }
         const bool takesValue = arg == "--user" || arg == "--password" || arg == "--seconds";
         if (takesValue) {
             if (i + 1 >= arguments.size())
@@ -36,6 +52,7 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
                 options.user = value;
             } else if (arg == "--password") {
                 options.password = value;
+                passwordGiven = true;
             } else {
                 char* end = nullptr;
                 const double seconds = std::strtod(value.c_str(), &end);
@@ -56,6 +73,10 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
     }
     if (!haveUrl)
         return failure("veskat-probe: no URL given");
+    if (passwordGiven && options.passwordFromStdin)
+        return failure("veskat-probe: --password and --password-stdin exclude each other");
+    if (!passwordGiven && !options.passwordFromStdin && passwordVariable)
+        options.password = passwordVariable;
     return ParseResult { options, {}, 0 };
 }
 

@@ -10,6 +10,7 @@ struct Options {
     std::string url;
     std::string user;
     std::string password;
+    bool passwordFromStdin = false; // --password-stdin: the first line of standard input
     double seconds = 10.0;
 };
 
@@ -19,7 +20,16 @@ struct ParseResult {
     int exitCode = 0;
 };
 
-// `arguments` without the program name.
-ParseResult parseOptions(const std::vector<std::string>& arguments);
+// The environment variable the password may come from, so that it does not
+// show in the process list as a --password argument does.
+inline constexpr const char* kPasswordVariable = "VESKAT_PROBE_PASSWORD";
+
+// `arguments` without the program name; `passwordVariable` is the value of
+// kPasswordVariable, or null when it is not set. --password and
+// --password-stdin win over the variable.
+ParseResult parseOptions(const std::vector<std::string>& arguments, const char* passwordVariable = nullptr);
+
+// The password line as read from standard input, without its line end.
+std::string passwordLine(std::string line);
 
 } // namespace probe
