@@ -139,7 +139,7 @@ void MjpegControl::start()
         return;
     }
     if (!isValidStreamUrl(m_url)) {
-        m_state->beginSession(Status::InvalidUrl, m_url.empty() ? "no URL" : m_url);
+        m_state->beginSession(Status::InvalidUrl, m_url.empty() ? "no URL" : urlForDisplay(m_url));
         m_engine.network().stop(m_state);
         return;
     }

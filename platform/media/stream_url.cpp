@@ -18,6 +18,17 @@ std::string lowerCase(std::string text)
 
 } // namespace
 
+std::string urlForDisplay(const std::string& url)
+{
+    const auto schemeEnd = url.find("://");
+    const std::size_t authorityBegin = schemeEnd == std::string::npos ? 0 : schemeEnd + 3;
+    const std::size_t authorityEnd = std::min(url.find_first_of("/?#", authorityBegin), url.size());
+    const std::size_t at = url.rfind('@', authorityEnd == 0 ? 0 : authorityEnd - 1);
+    if (at == std::string::npos || at < authorityBegin)
+        return url;
+    return url.substr(0, authorityBegin) + url.substr(at + 1);
+}
+
 bool isValidStreamUrl(const std::string& url)
 {
     const auto schemeEnd = url.find("://");
