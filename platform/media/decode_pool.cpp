@@ -6,6 +6,7 @@
 namespace media {
 
 DecodePool::DecodePool(int threads)
+    : m_queue(std::chrono::duration_cast<std::chrono::nanoseconds>(kMaxLead).count())
 {
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { run(); });
@@ -13,20 +14,30 @@ DecodePool::DecodePool(int threads)
 
 DecodePool::~DecodePool()
 {
+    stop();
+}
+
+void DecodePool::stop()
+{
     {
         std::lock_guard lock(m_mutex);
         m_quit = true;
+        m_queue.clear();
     }
     m_wake.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
+    for (std::thread& thread : m_threads) {
+        if (thread.joinable())
+            thread.join();
+    }
 }
 
 void DecodePool::schedule(std::shared_ptr<StreamState> stream)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::move(stream));
+        if (m_quit)
+            return;
+        m_queue.push(std::move(stream));
     }
     m_wake.notify_one();
 }
@@ -41,9 +52,9 @@ void DecodePool::run()
             m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
             if (m_quit)
                 return;
-            stream = std::move(m_queue.front());
-            m_queue.pop_front();
+            stream = m_queue.pop();
         }
+        const auto began = std::chrono::steady_clock::now();
         if (std::optional<EncodedPicture> part = stream->takePicture()) {
             // A stopped or restarted stream's leftovers are not worth decoding.
             if (stream->sessionCurrent(part->session)) {
@@ -52,13 +63,23 @@ void DecodePool::run()
                     stream->pictureDecoded(*part,
                         ReadyPicture { std::move(decoded.image), decoded.sourceSize, part->sendTimeUs });
                 } else {
-                    stream->pictureFailed(*part);
+                    stream->pictureFailed(*part, decoder.error());
                 }
             }
         }
-        // Round robin: a stream with another part waiting goes to the back.
-        if (stream->finishDecode())
-            schedule(std::move(stream));
+        const auto spent
+            = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - began);
+        const bool again = stream->finishDecode();
+        {
+            std::lock_guard lock(m_mutex);
+            FairQueue<StreamState>::charge(*stream, spent.count());
+            if (m_quit)
+                return;
+            if (again)
+                m_queue.push(std::move(stream));
+        }
+        if (again)
+            m_wake.notify_one();
     }
 }
 

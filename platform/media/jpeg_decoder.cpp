@@ -4,6 +4,7 @@
 #include <QSysInfo>
 
 #include <array>
+#include <string>
 
 namespace media {
 
@@ -57,6 +58,32 @@ constexpr int nativeRgb32Format()
 
 } // namespace
 
+bool isProgressiveJpeg(std::string_view jpeg)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
+    std::size_t i = 2; // after SOI
+    while (i + 1 < jpeg.size()) {
+        if (byte(i) != 0xFF)
+            return false;
+        const unsigned char marker = byte(i + 1);
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        i += 2;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue; // no length
+        const bool frameHeader
+            = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frameHeader)
+            return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        if (marker == 0xDA || marker == 0xD9 || i + 1 >= jpeg.size())
+            return false; // scan or end before any frame header
+        i += (static_cast<std::size_t>(byte(i)) << 8) | byte(i + 1);
+    }
+    return false;
+}
+
 ScalingFactor chooseScalingFactor(QSize picture, QSize area)
 {
     if (area.isEmpty())
@@ -96,8 +123,10 @@ bool JpegDecoder::decode(std::string_view jpeg, QSize area, DecodedPicture& out)
         m_error = tjGetErrorStr2(m_handle.get());
         return false;
     }
-    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels) {
-        m_error = "picture size out of range";
+    const long long pixels = static_cast<long long>(width) * height;
+    if (width <= 0 || height <= 0 || pixels > kMaxPixels
+        || (pixels > kMaxProgressivePixels && isProgressiveJpeg(jpeg))) {
+        m_error = "picture too large: " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
     const QSize source(width, height);

@@ -30,6 +30,11 @@ struct ScalingFactor {
     bool operator==(const ScalingFactor&) const = default;
 };
 
+// True when the picture's frame header is one of the progressive kinds (SOF2,
+// SOF6, SOF10, SOF14). Unreadable segments count as not progressive: the
+// decoder then reports the fault itself.
+bool isProgressiveJpeg(std::string_view jpeg);
+
 // The smallest factor among those libjpeg-turbo runs fast (1/8, 1/4, 1/2,
 // 1/1; never 7/8, 3/4, 5/8 or 3/8, which gain little or lose) whose
 // result is at least `area` in both directions. An empty area gives 1/8.
@@ -42,8 +47,15 @@ struct DecodedPicture {
 
 class JpegDecoder {
 public:
-    // Pictures larger than this many pixels are refused rather than decoded.
-    static constexpr long long kMaxPixels = 50'000'000;
+    // Pictures larger than any camera sends are refused before any memory is
+    // taken: a few kilobytes that claim a huge size would otherwise cost
+    // hundreds of megabytes and a second of a decode thread. 20 Mpx leaves
+    // room above 12 Mpx (4000x3000) and 4K cameras.
+    static constexpr long long kMaxPixels = 20'000'000;
+    // Progressive pictures keep every coefficient of the picture in memory
+    // and are decoded scan by scan; cameras do not stream them, so full HD
+    // is the limit.
+    static constexpr long long kMaxProgressivePixels = 2'100'000;
 
     JpegDecoder();
     bool valid() const { return m_handle != nullptr; }

@@ -141,6 +141,23 @@ void StreamState::markStalled(std::uint64_t session)
         setStatusLocked(Status::Stalled, {});
 }
 
+namespace {
+bool sameCamera(const StreamConfig& a, const StreamConfig& b)
+{
+    return a.url == b.url && a.user == b.user && a.password == b.password;
+}
+} // namespace
+
+bool StreamState::digestRequired(const StreamConfig& config) const
+{
+    return m_digestConfig && sameCamera(*m_digestConfig, config);
+}
+
+void StreamState::noteDigest(const StreamConfig& config)
+{
+    m_digestConfig = config;
+}
+
 bool StreamState::offerPicture(EncodedPicture&& picture)
 {
     m_counters.received.fetch_add(1, std::memory_order_relaxed);
@@ -202,14 +219,14 @@ void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& pict
         postPictureReady();
 }
 
-void StreamState::pictureFailed(const EncodedPicture& from)
+void StreamState::pictureFailed(const EncodedPicture& from, const std::string& reason)
 {
     m_counters.skipped.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(m_statusMutex);
     if (from.session != m_session || from.connection != m_connection || m_decodedOnConnection)
         return;
     if (++m_failuresOnConnection >= kFailuresBeforeNotMjpeg && !isRestartOnlyFailure(m_status))
-        setStatusLocked(Status::NotMjpeg, "no picture of the stream decodes");
+        setStatusLocked(Status::NotMjpeg, reason.empty() ? "no picture of the stream decodes" : reason);
 }
 
 std::optional<ReadyPicture> StreamState::takeReadyPicture()

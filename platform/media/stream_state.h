@@ -83,6 +83,12 @@ public:
     // Network thread: no part for a while; a playing stream is stalled.
     void markStalled(std::uint64_t session);
 
+    // Network thread only: once a camera has asked for Digest, it never gets
+    // the password in Basic (in clear) again while its address and
+    // credentials stay the same, so an impostor asking for Basic gets nothing.
+    bool digestRequired(const StreamConfig& config) const;
+    void noteDigest(const StreamConfig& config);
+
     // --- pictures -------------------------------------------------------
     // Network thread: the newest part replaces one still waiting. True when
     // the stream must be queued for decoding (it is not queued yet).
@@ -92,15 +98,21 @@ public:
     // Decode thread, after a decode: true when another part waits, and the
     // stream must be queued again; otherwise it leaves the queue.
     bool finishDecode();
-    // Decode thread: a part decoded / failed to decode.
+    // Decode thread: a part decoded / failed to decode. The reason of the
+    // failure becomes the status detail once the stream counts as not
+    // Motion JPEG.
     void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
-    void pictureFailed(const EncodedPicture& from);
+    void pictureFailed(const EncodedPicture& from, const std::string& reason = {});
     // UI thread: the newest decoded picture, if one arrived since the last call.
     std::optional<ReadyPicture> takeReadyPicture();
 
     // The picture area in device pixels; set by the UI thread.
     void setArea(QSize area);
     QSize area() const;
+
+    // The decode time this stream has had, in the decode pool's virtual
+    // clock (nanoseconds). Only the pool touches it, under its own lock.
+    std::int64_t decodeVirtualNs = 0;
 
     struct Counters {
         std::atomic<std::uint64_t> received { 0 };
@@ -130,6 +142,8 @@ private:
     std::string m_detail;
     bool m_decodedOnConnection = false;
     int m_failuresOnConnection = 0;
+
+    std::optional<StreamConfig> m_digestConfig; // network thread only
 
     std::mutex m_pictureMutex;
     std::optional<EncodedPicture> m_waiting;

@@ -134,14 +134,53 @@ TEST(JpegDecoder, APictureCutShortStillShowsWhatArrived)
     EXPECT_EQ(out.image.size(), QSize(128, 128));
 }
 
-TEST(JpegDecoder, AHugeClaimedSizeIsRefusedBeforeAnyMemoryIsTaken)
+struct SizeCase {
+    const char* name;
+    int width;
+    int height;
+    bool progressive;
+    bool decodes;
+};
+
+class SizeLimits : public testing::TestWithParam<SizeCase> { };
+
+// A few kilobytes that claim a huge size are refused before any memory is
+// taken; what real cameras send still plays.
+TEST_P(SizeLimits, RefusesWhatNoCameraSends)
 {
-    const std::string jpeg
-        = media_test::withClaimedSize(media_test::solidJpeg(64, 64, 9, 9, 9), 65000, 65000);
+    const SizeCase& c = GetParam();
+    const std::string small
+        = c.progressive ? media_test::progressiveJpeg(64, 64) : media_test::solidJpeg(64, 64, 9, 9, 9);
+    const std::string jpeg = media_test::withClaimedSize(small, c.width, c.height);
+    ASSERT_EQ(media::isProgressiveJpeg(jpeg), c.progressive);
     media::JpegDecoder decoder;
     media::DecodedPicture out;
-    EXPECT_FALSE(decoder.decode(jpeg, QSize(254, 213), out));
-    EXPECT_EQ(decoder.error(), "picture size out of range");
+    EXPECT_EQ(decoder.decode(jpeg, QSize(254, 213), out), c.decodes) << decoder.error();
+    if (!c.decodes) {
+        EXPECT_EQ(decoder.error(),
+            "picture too large: " + std::to_string(c.width) + "x" + std::to_string(c.height));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(JpegDecoder, SizeLimits,
+    testing::Values(SizeCase { "camera_12mpx", 4000, 3000, false, true },
+        SizeCase { "camera_20mpx", 5000, 4000, false, true },
+        SizeCase { "above_the_cap", 5000, 4001, false, false },
+        SizeCase { "huge", 65000, 65000, false, false },
+        SizeCase { "progressive_full_hd", 1920, 1080, true, true },
+        SizeCase { "progressive_7071", 7071, 7071, true, false },
+        SizeCase { "progressive_above_full_hd", 2048, 1080, true, false }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JpegDecoder, ProgressiveIsToldFromTheFrameHeader)
+{
+    EXPECT_TRUE(media::isProgressiveJpeg(media_test::progressiveJpeg(32, 32)));
+    EXPECT_FALSE(media::isProgressiveJpeg(media_test::solidJpeg(32, 32, 1, 2, 3)));
+    const std::string progressive = media_test::progressiveJpeg(32, 32);
+    // Cut inside a segment, or garbage: never read past the end.
+    for (std::size_t cut = 0; cut < 40 && cut < progressive.size(); ++cut)
+        media::isProgressiveJpeg(progressive.substr(0, cut));
+    EXPECT_FALSE(media::isProgressiveJpeg(std::string("\xFF\xD8\xFF\xE0\xFF\xFF", 6)));
 }
 
 } // namespace
