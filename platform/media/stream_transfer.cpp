@@ -64,6 +64,7 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
 {
     m_connection = m_state->beginConnection(m_session);
     m_classified = false;
+    m_basicRefused = false;
     m_verdict.reset();
     m_verdictDetail.clear();
     m_parser.reset();
@@ -80,9 +81,11 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
         failConnection(multi, now, "libcurl could not create a transfer");
         return;
     }
-    curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    if (!restrict(easy)) {
+        m_easy.reset();
+        failConnection(multi, now, "libcurl refused a safety setting; nothing was sent");
+        return;
+    }
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 3L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -95,12 +98,6 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
     curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024L);
-    if (!m_config.user.empty() || !m_config.password.empty()) {
-        // The camera chooses between Basic and Digest in its 401 answer.
-        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-        curl_easy_setopt(easy, CURLOPT_USERNAME, m_config.user.c_str());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, m_config.password.c_str());
-    }
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &StreamTransfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &StreamTransfer::onBody);
@@ -114,6 +111,42 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
         m_easy.reset();
         failConnection(multi, now, "libcurl could not start the transfer");
     }
+}
+
+// Everything that limits where the request and the credentials may go. Any
+// option libcurl refuses fails the attempt: nothing goes out unrestricted.
+bool StreamTransfer::restrict(CURL* easy)
+{
+    bool ok = curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str()) == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK
+        // Cameras sit on the local network; a proxy from the environment would
+        // see every Basic password.
+        && curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK
+        // Credentials go to the camera's own host only, never after a redirect.
+        && curl_easy_setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L) == CURLE_OK;
+    m_digestOnly = m_state->digestRequired(m_config);
+    if (ok && (!m_config.user.empty() || !m_config.password.empty())) {
+        // The camera chooses between Basic and Digest in its 401 answer, until
+        // it has once chosen Digest.
+        const long schemes = m_digestOnly ? CURLAUTH_DIGEST : (CURLAUTH_BASIC | CURLAUTH_DIGEST);
+        ok = curl_easy_setopt(easy, CURLOPT_HTTPAUTH, schemes) == CURLE_OK
+            && curl_easy_setopt(easy, CURLOPT_USERNAME, m_config.user.c_str()) == CURLE_OK
+            && curl_easy_setopt(easy, CURLOPT_PASSWORD, m_config.password.c_str()) == CURLE_OK;
+    }
+    return ok;
+}
+
+// After a 401: remember a camera that asks for Digest; say so when one that
+// did now asks only for Basic.
+void StreamTransfer::noteChallenge()
+{
+    long offered = 0;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_HTTPAUTH_AVAIL, &offered);
+    if (offered & CURLAUTH_DIGEST)
+        m_state->noteDigest(m_config);
+    else if (m_digestOnly && (offered & CURLAUTH_BASIC))
+        m_basicRefused = true;
 }
 
 void StreamTransfer::close(CURLM* multi)
@@ -214,7 +247,9 @@ bool StreamTransfer::classifyFinalResponse(long code)
     }
     if (code == 401 || code == 403 || code == 407) {
         m_verdict = Status::Unauthorized;
-        m_verdictDetail = "HTTP " + std::to_string(code);
+        m_verdictDetail = m_basicRefused
+            ? "the camera asks for Basic after it used Digest; the password was not sent"
+            : "HTTP " + std::to_string(code);
     } else {
         m_verdict = Status::HttpError;
         m_verdictDetail = "HTTP " + std::to_string(code);
@@ -228,6 +263,8 @@ bool StreamTransfer::headersComplete()
     curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
     if (code < 200)
         return true; // 100 Continue and the like: the real answer follows
+    if (code == 401)
+        noteChallenge();
     if (code == 401 || code == 407 || (code >= 300 && code < 400))
         return true; // decided when its body arrives or the transfer ends
     return classifyFinalResponse(code);

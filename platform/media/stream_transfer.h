@@ -57,6 +57,8 @@ private:
     enum class Sniff { NeedMore, Multipart, NotMultipart };
     static constexpr std::size_t kMaxSniffBytes = 4096;
 
+    bool restrict(CURL* easy);
+    void noteChallenge();
     bool headersComplete();
     Sniff sniff(std::string_view bytes);
     bool classifyFinalResponse(long code);
@@ -77,6 +79,8 @@ private:
     // Set when a callback decided to end the transfer; read by the callbacks.
     std::atomic<bool> m_cancel { false };
     bool m_classified = false;
+    bool m_digestOnly = false; // this camera asked for Digest before
+    bool m_basicRefused = false; // it now asks for Basic, and gets nothing
     std::optional<std::int32_t> m_verdict; // a failed state decided inside a callback
     std::string m_verdictDetail;
     std::optional<MultipartParser> m_parser;

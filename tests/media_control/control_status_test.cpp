@@ -3,6 +3,7 @@
 #include "tests/media_control/control_fixture.h"
 #include "tests/media_control/loopback_servers.h"
 #include "tests/media_control/test_pictures.h"
+#include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,58 @@ TEST_P(Credentials, NoCredentialsGives1028)
     EXPECT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
 }
 
+TEST(CredentialScope, ACameraThatUsedDigestNeverGetsBasic)
+{
+    media_test::ChallengeServer camera;
+    camera.setChallenge(R"(Digest realm="cam", nonce="n1", qop="auth", algorithm=MD5)");
+    auto control = makeControl();
+    configure(*control, camera.url(), "root", "secret");
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
+    ASSERT_FALSE(camera.authorizations().isEmpty());
+    EXPECT_TRUE(camera.authorizations().first().startsWith("Digest "));
+
+    // An impostor at the same address asks for Basic: it gets no password.
+    camera.setChallenge(R"(Basic realm="cam")");
+    const int before = camera.requests();
+    control->invoke(media::DispId::Stop);
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
+    ASSERT_GT(camera.requests(), before);
+    for (const QByteArray& sent : camera.authorizations())
+        EXPECT_FALSE(sent.startsWith("Basic")) << sent.toStdString();
+    EXPECT_TRUE(control->statusDetail().contains(QStringLiteral("Basic")))
+        << control->statusDetail().toStdString();
+
+    // New settings (here another password) are a new start: Basic is allowed.
+    configure(*control, camera.url(), "root", "other");
+    control->invoke(media::DispId::Stop);
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !camera.authorizations().isEmpty() && camera.authorizations().last().startsWith("Basic");
+        },
+        media_test::kDeadlineMs));
+}
+
+TEST(CredentialScope, ProxySettingsOfTheEnvironmentAreNotUsed)
+{
+    // A proxy would see every Basic password; cameras are reached directly.
+    media_test::LoopbackServer proxy(media_test::LoopbackServer::Behaviour::Silent);
+    const std::string proxyUrl
+        = "http://127.0.0.1:" + proxy.url().section(':', 2).section('/', 0, 0).toStdString();
+    veskat_test::ScopedEnv httpProxy("http_proxy", proxyUrl);
+    veskat_test::ScopedEnv allProxy("ALL_PROXY", proxyUrl);
+    veskat_test::ScopedEnv noProxy("no_proxy", std::nullopt);
+    TestcamProcess camera(1, { "--user", "root", "--password", "pass", "--auth", "basic" });
+    ASSERT_TRUE(camera.started());
+    auto control = makeControl();
+    configure(*control, camera.url(), "root", "pass");
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+    EXPECT_EQ(proxy.connections(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Schemes, Credentials, testing::Values(AuthCase { "basic" }, AuthCase { "digest" }),
     [](const auto& info) { return std::string(info.param.scheme); });
 
@@ -90,6 +143,22 @@ TEST(AnswerOfTheCamera, PartsThatAreNoPicturesGive1030)
     control->invoke(media::DispId::Start);
     EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
     EXPECT_GE(control->stats().skipped, 1u);
+}
+
+TEST(AnswerOfTheCamera, PicturesTooLargeGive1030AndSayWhy)
+{
+    // 3 kB that claim 7071x7071 in progressive coding: refused like any
+    // undecodable part, with the reason in the status text.
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
+        QByteArray::fromStdString(
+            media_test::withClaimedSize(media_test::progressiveJpeg(64, 64), 7071, 7071)));
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
+    EXPECT_EQ(control->statusDetail(), QStringLiteral("picture too large: 7071x7071"));
+    EXPECT_GE(control->stats().skipped, 5u);
 }
 
 TEST(AnswerOfTheCamera, PlainMotionJpegFramesPlay)
@@ -158,6 +227,16 @@ TEST_P(InvalidUrl, Gives1031AtStart)
 
 INSTANTIATE_TEST_SUITE_P(Urls, InvalidUrl,
     testing::Values("http:///axis-cgi/mjpg/video.cgi", "", "http://", "camera/axis-cgi/mjpg/video.cgi"));
+
+TEST(InvalidUrlDetail, NeverShowsTheUserPart)
+{
+    // The detail is painted in the window and printed by the probe.
+    auto control = makeControl();
+    configure(*control, QStringLiteral("http://admin:s3cret@/axis-cgi/mjpg/video.cgi"));
+    control->invoke(media::DispId::Start);
+    ASSERT_EQ(statusOf(*control), media::Status::InvalidUrl);
+    EXPECT_EQ(control->statusDetail(), QStringLiteral("http:///axis-cgi/mjpg/video.cgi"));
+}
 
 TEST(Reconnect, RefusedCameraGives1025ThenPlaysOnceItIsUp)
 {

@@ -63,4 +63,38 @@ void LoopbackServer::sendPartToAll()
     }
 }
 
+ChallengeServer::ChallengeServer()
+{
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                // Requests on a kept-alive connection follow each other.
+                while (socket->peek(64 * 1024).contains("\r\n\r\n")) {
+                    const QByteArray head = socket->peek(64 * 1024);
+                    const QByteArray request = socket->read(head.indexOf("\r\n\r\n") + 4);
+                    ++m_requests;
+                    for (const QByteArray& line : request.split('\n')) {
+                        if (line.toLower().startsWith("authorization:"))
+                            m_authorizations.append(line.mid(14).trimmed());
+                    }
+                    socket->write("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: " + m_challenge
+                        + "\r\nContent-Length: 0\r\n\r\n");
+                }
+            });
+        }
+    });
+}
+
+ChallengeServer::~ChallengeServer()
+{
+    m_server.close();
+}
+
+QString ChallengeServer::url() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(m_server.serverPort());
+}
+
 } // namespace media_test

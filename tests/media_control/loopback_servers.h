@@ -40,4 +40,24 @@ private:
     int m_connections = 0;
 };
 
+// A camera that answers every request with 401 and the challenge it is set
+// to, and keeps the Authorization headers it was sent.
+class ChallengeServer : public QObject {
+public:
+    ChallengeServer();
+    ~ChallengeServer() override;
+
+    // For example "Digest realm=\"cam\", nonce=\"1\", qop=\"auth\"" or "Basic realm=\"cam\"".
+    void setChallenge(QByteArray challenge) { m_challenge = std::move(challenge); }
+    QString url() const;
+    const QList<QByteArray>& authorizations() const { return m_authorizations; }
+    int requests() const { return m_requests; }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_challenge;
+    QList<QByteArray> m_authorizations;
+    int m_requests = 0;
+};
+
 } // namespace media_test
