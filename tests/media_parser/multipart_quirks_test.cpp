@@ -25,6 +25,13 @@ std::string jpegHeaders(const std::string& body, const std::string& eol = "\r\n"
     return "Content-Type: image/jpeg" + eol + "Content-Length: " + std::to_string(body.size()) + eol;
 }
 
+// A picture holding a part of another boundary: once the declared one is
+// seen, it must not take over.
+const std::string kLookalike
+    = std::string("\xff\xd8 head\r\n--BoundaryString\r\nContent-Type: image/jpeg\r\n\r\n")
+    + "\xff\xd8 inner\r\n--BoundaryString\r\n" + "\xff\xd9";
+
+const Picture kL { "image/jpeg", kLookalike };
 const Picture kA { "image/jpeg", kJpegA };
 const Picture kB { "image/jpeg", kJpegB };
 const Picture kC { "image/jpeg", kJpegC };
@@ -73,6 +80,10 @@ std::vector<QuirkCase> quirkCases()
                 kJpegA)
                 + part("--ffmpeg", "Content-type: image/jpeg\r\n", kJpegB) + "--ffmpeg\r\n",
             { kA, { "image/jpeg", kJpegB } } },
+        { "no_boundary_declared_dash_lines_between_parts", "multipart/x-mixed-replace",
+            part("--ffmpeg", jpegHeaders(kJpegA), kJpegA) + part("----", ct, kJpegC)
+                + part("--ffmpeg", jpegHeaders(kJpegB), kJpegB),
+            { kA, kB } },
         { "no_boundary_declared_preamble", "multipart/x-mixed-replace",
             "\xff\xd8 tail of something\r\n-- \r\n----\r\n" + part("--myboundary", ct, kJpegA)
                 + part("--myboundary", ct, kJpegB) + "--myboundary\r\n",
@@ -178,6 +189,32 @@ std::vector<QuirkCase> quirkCases()
             part("--myboundary", ct, kJpegA + "\r\n\r\n") + part("--myboundary", ct, kJpegB)
                 + "--myboundary\r\n",
             { { "image/jpeg", kJpegA + "\r\n\r\n" }, kB } },
+        // Declared one boundary, framed with another: learned from the stream.
+        { "declared_boundary_unused_with_lengths", "multipart/x-mixed-replace; boundary=myboundary",
+            part("--BoundaryString", jpegHeaders(kJpegA), kJpegA)
+                + part("--BoundaryString", jpegHeaders(kJpegB), kJpegB),
+            { kA, kB } },
+        { "declared_boundary_unused_without_lengths", "multipart/x-mixed-replace; boundary=myboundary",
+            "junk\r\n--other\r\nX-Not-A-Part: 1\r\n\r\ntext\r\n" + part("--BoundaryString", ct, kJpegA)
+                + part("--BoundaryString", ct, kJpegB) + "--BoundaryString\r\n",
+            { kA, kB } },
+        { "declared_boundary_unused_no_picture_follows", "multipart/x-mixed-replace; boundary=myboundary",
+            part("--BoundaryString", ct, "text, not a picture") + part("--other", "", kJpegA)
+                + "--BoundaryString\r\n",
+            {} },
+        { "declared_boundary_seen_lookalike_in_body", "multipart/x-mixed-replace; boundary=myboundary",
+            part("--myboundary", ct, kLookalike) + part("--myboundary", jpegHeaders(kLookalike), kLookalike)
+                + part("--myboundary", jpegHeaders(kJpegB), kJpegB),
+            { kL, kL, kB } },
+        { "declared_boundary_seen_lookalike_between_parts", "multipart/x-mixed-replace; boundary=myboundary",
+            part("--myboundary", jpegHeaders(kJpegA), kJpegA) + kLookalike + "\r\n"
+                + part("--myboundary", jpegHeaders(kJpegB), kJpegB),
+            { kA, kB } },
+        { "declared_boundary_after_a_learned_part", "multipart/x-mixed-replace; boundary=myboundary",
+            part("--BoundaryString", ct, kJpegC) + part("--myboundary", jpegHeaders(kJpegA), kJpegA)
+                + part("--BoundaryString", jpegHeaders(kJpegC), kJpegC) + part("--myboundary", ct, kJpegB)
+                + "--myboundary\r\n",
+            { kC, kA, kB } },
     };
 }
 

@@ -24,13 +24,23 @@ void LineInput::endFeed()
     }
 }
 
-int LineInput::peek() const
+int LineInput::peek(std::size_t offset) const
 {
-    if (hasPending())
-        return static_cast<unsigned char>(m_pending[m_pendingPos]);
-    if (!m_input.empty())
-        return static_cast<unsigned char>(m_input.front());
+    const std::size_t held = m_pending.size() - m_pendingPos;
+    if (offset < held)
+        return static_cast<unsigned char>(m_pending[m_pendingPos + offset]);
+    offset -= held;
+    if (offset < m_input.size())
+        return static_cast<unsigned char>(m_input[offset]);
     return -1;
+}
+
+void LineInput::holdRest()
+{
+    m_pending.erase(0, m_pendingPos);
+    m_pendingPos = 0;
+    m_pending.append(m_input.data(), m_input.size());
+    m_input = {};
 }
 
 LineInput::Result LineInput::nextLine(std::size_t limit, std::string_view& line)

@@ -16,8 +16,11 @@ public:
     void beginFeed(std::string_view bytes) { m_input = bytes; }
     void endFeed();
 
-    // The next byte, or -1 when none is available.
-    int peek() const;
+    // The byte `offset` places ahead, or -1 when it has not arrived.
+    int peek(std::size_t offset = 0) const;
+    // Keeps the rest of this feed's bytes for the next one, when too few
+    // have arrived to decide what they are.
+    void holdRest();
     // The next complete line, '\n' included; valid until the next call. A line
     // longer than `limit` is consumed (or, unfinished, dropped to its end
     // across feeds) and reported as Long.

@@ -12,7 +12,7 @@ namespace media {
 using namespace multipart_text;
 
 struct MultipartParser::State {
-    enum class Phase { Seek, Headers, Body };
+    enum class Phase { Seek, Headers, CheckPicture, Body };
 
     explicit State(std::size_t cap)
         : body(cap)
@@ -20,6 +20,12 @@ struct MultipartParser::State {
     }
 
     std::string key; // boundary without leading dashes; empty until known
+    std::string declared; // the response's boundary; empty when none was declared
+    bool declaredSeen = false;
+    // A "--..." line met while the declared boundary has not shown up: taken
+    // as the stream's boundary if part headers and a JPEG follow it.
+    std::string candidate;
+    std::optional<std::size_t> candidateLength;
     Phase phase = Phase::Seek;
     LineInput in;
 
@@ -34,20 +40,55 @@ struct MultipartParser::State {
 
     std::size_t lineLimit() const
     {
-        return kMaxLeadingDashes + std::max(key.size(), kMaxAutoBoundary) + 2 + kMaxPadding + 1;
+        const std::size_t longest = std::max({ key.size(), declared.size(), kMaxAutoBoundary });
+        return kMaxLeadingDashes + longest + 2 + kMaxPadding + 1;
     }
+
+    // Once the declared boundary has been seen, or another one was learned,
+    // the boundary is settled.
+    bool mayLearnOther() const { return !declared.empty() && !declaredSeen && key == declared; }
+    // While a learned boundary is in use, the declared one still ends a part.
+    std::string_view otherKey() const { return key == declared ? std::string_view() : declared; }
 
     // Classifies a complete line (without its '\n'); learns the boundary from
     // the first "--..." line when none was declared.
     BoundaryMatch boundaryLine(std::string_view line)
     {
-        if (!key.empty())
-            return matchBoundaryLine(line, key);
-        std::optional<std::string> learned = boundaryOfFirstLine(line);
-        if (!learned)
-            return BoundaryMatch::No;
-        key = std::move(*learned);
-        return BoundaryMatch::Open;
+        if (key.empty()) {
+            std::optional<std::string> learned = boundaryOfFirstLine(line);
+            if (!learned)
+                return BoundaryMatch::No;
+            key = std::move(*learned);
+            return BoundaryMatch::Open;
+        }
+        BoundaryMatch m = matchBoundaryLine(line, key);
+        if (m == BoundaryMatch::No && !declared.empty() && key != declared) {
+            // The declared boundary appearing after all wins over the learned one.
+            m = matchBoundaryLine(line, declared);
+            if (m == BoundaryMatch::Open || m == BoundaryMatch::Close)
+                key = declared;
+        }
+        if (m == BoundaryMatch::Open || m == BoundaryMatch::Close) {
+            declaredSeen = declaredSeen || key == declared;
+            candidate.clear();
+            return m;
+        }
+        if (mayLearnOther()) {
+            // The declared text with too much padding stays junk, as before.
+            if (std::optional<std::string> other = boundaryOfFirstLine(line); other && *other != declared) {
+                candidate = std::move(*other);
+                return BoundaryMatch::Open;
+            }
+        }
+        return BoundaryMatch::No;
+    }
+
+    void dropCandidate()
+    {
+        candidate.clear();
+        contentType.clear();
+        resetHeaders();
+        phase = Phase::Seek;
     }
 
     void resetHeaders()
@@ -98,7 +139,10 @@ struct MultipartParser::State {
         case LineInput::Result::NeedMore:
             return false;
         case LineInput::Result::Long:
-            ++headerBlocksDropped;
+            // Under a mere candidate the block was junk, not a part.
+            if (candidate.empty())
+                ++headerBlocksDropped;
+            candidate.clear();
             resetHeaders();
             phase = Phase::Seek;
             return true;
@@ -139,7 +183,6 @@ struct MultipartParser::State {
 
     void startBody()
     {
-        phase = Phase::Body;
         contentType.clear();
         std::optional<std::size_t> contentLength;
         bool typeSeen = false;
@@ -157,7 +200,41 @@ struct MultipartParser::State {
                     contentLength = n;
             }
         }
-        body.start(key, contentLength);
+        if (candidate.empty()) {
+            phase = Phase::Body;
+            body.start(key, otherKey(), contentLength);
+            return;
+        }
+        // A candidate needs part headers as well as a picture.
+        if (!typeSeen && !lengthSeen) {
+            dropCandidate();
+            return;
+        }
+        candidateLength = contentLength;
+        phase = Phase::CheckPicture;
+    }
+
+    // The first bytes of a candidate's body: a JPEG's start marker adopts
+    // the candidate boundary, anything else sends it back to junk.
+    bool stepCheckPicture()
+    {
+        const int first = in.peek(0);
+        if (first < 0)
+            return false;
+        const int second = in.peek(1);
+        if (first == 0xFF && second < 0) {
+            in.holdRest();
+            return false;
+        }
+        if (first != 0xFF || second != 0xD8) {
+            dropCandidate();
+            return true;
+        }
+        key = std::move(candidate);
+        candidate.clear();
+        phase = Phase::Body;
+        body.start(key, otherKey(), candidateLength);
+        return true;
     }
 
     // Hands the next run of bytes to the body; a finished picture comes back.
@@ -197,8 +274,10 @@ MultipartParser::MultipartParser(std::optional<std::string> boundary, std::size_
 {
     if (boundary) {
         const std::size_t start = boundary->find_first_not_of('-');
-        if (start != std::string::npos)
+        if (start != std::string::npos) {
             m_state->key = boundary->substr(start);
+            m_state->declared = m_state->key;
+        }
     }
 }
 
@@ -214,6 +293,9 @@ void MultipartParser::feed(std::string_view bytes, const PartHandler& onPart)
             break;
         case State::Phase::Headers:
             progressed = s.stepHeaders();
+            break;
+        case State::Phase::CheckPicture:
+            progressed = s.stepCheckPicture();
             break;
         case State::Phase::Body:
             if (std::optional<MultipartPart> part = s.stepBody(progressed); part && onPart)

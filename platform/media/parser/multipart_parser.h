@@ -31,6 +31,11 @@ std::optional<std::string> boundaryFromContentType(std::string_view contentType)
 // - boundary lines with any few leading dashes (or none) and trailing blanks,
 //   a closing "--boundary--", and without a declared boundary the first
 //   "--..." line of the stream;
+// - a declared boundary the stream does not use: until it appears, a
+//   "--..." line followed by a Content-Type or Content-Length header and a
+//   JPEG body sets the boundary (that part is handed out). Once the declared
+//   boundary has appeared nothing else is learned, and if it appears after
+//   one was learned it takes over again;
 // - junk, blank lines and repeated boundary lines before, between and inside
 //   header blocks; CRLF or LF-only lines; parts without headers;
 // - a Content-Length that is missing or wrong: a part ends at its length
@@ -58,6 +63,7 @@ public:
     // Bytes held between calls of feed(): an unfinished part, header block or line.
     std::size_t bufferedBytes() const;
     // The boundary in use, without leading dashes; empty until one is known.
+    // May change once from the declared one to one learned from the stream.
     const std::string& boundary() const;
 
 private:

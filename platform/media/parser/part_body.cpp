@@ -17,9 +17,11 @@ constexpr std::size_t kJudgeWindow = kMaxLeadingDashes + kMaxPadding + 32;
 
 } // namespace
 
-void PartBody::start(std::string_view key, std::optional<std::size_t> contentLength)
+void PartBody::start(
+    std::string_view key, std::string_view otherKey, std::optional<std::size_t> contentLength)
 {
     m_key = key;
+    m_otherKey = otherKey;
     // A length over the cap may be a lie; the boundary decides then.
     m_contentLength = contentLength && *contentLength <= m_maxPart ? contentLength : std::nullopt;
     m_body.clear();
@@ -30,14 +32,25 @@ void PartBody::start(std::string_view key, std::optional<std::size_t> contentLen
     // picture may be a lie and must not cost a huge allocation up front.
     const std::size_t usual = m_lastSize + m_lastSize / 4 + 4096;
     const std::size_t expected = m_contentLength
-        ? std::min(*m_contentLength + m_key.size() + kJudgeWindow, 2 * usual + 65536)
+        ? std::min(*m_contentLength + longestKey() + kJudgeWindow, 2 * usual + 65536)
         : usual;
     m_body.reserve(std::min(expected, bufferCap()));
 }
 
 std::size_t PartBody::bufferCap() const
 {
-    return m_maxPart + m_key.size() + kSlice + 1024;
+    return m_maxPart + longestKey() + kSlice + 1024;
+}
+
+BoundaryMatch PartBody::matchAt(std::string_view s) const
+{
+    const BoundaryMatch m = matchBoundaryAt(s, m_key);
+    if (m_otherKey.empty() || m == BoundaryMatch::Open || m == BoundaryMatch::Close)
+        return m;
+    const BoundaryMatch other = matchBoundaryAt(s, m_otherKey);
+    if (other != BoundaryMatch::No)
+        return other;
+    return m;
 }
 
 void PartBody::append(std::string_view bytes)
@@ -58,7 +71,7 @@ std::optional<std::size_t> PartBody::searchBoundary(std::size_t& lowerBound)
     std::size_t pos = m_scanPos;
     for (;;) {
         if (pos == 0 ? m_startsLine : data[pos - 1] == '\n') {
-            const BoundaryMatch m = matchBoundaryAt(std::string_view(data + pos, size - pos), m_key);
+            const BoundaryMatch m = matchAt(std::string_view(data + pos, size - pos));
             if (m == BoundaryMatch::Open || m == BoundaryMatch::Close) {
                 m_scanPos = pos;
                 return pos;
@@ -98,7 +111,7 @@ PartBody::Verdict PartBody::judgeLength() const
             return Verdict::Undecided;
         return after[i] == '\n' ? Verdict::Honest : Verdict::Lie;
     }
-    switch (matchBoundaryAt(after, m_key)) {
+    switch (matchAt(after)) {
     case BoundaryMatch::Incomplete:
         return Verdict::Undecided;
     case BoundaryMatch::No:
@@ -170,7 +183,7 @@ PartBody::Step PartBody::feed(std::string_view bytes)
         if (m_contentLength && !m_discarding) {
             // Take no more than judging the length needs, so that the next
             // part's bytes are not copied here first.
-            const std::size_t window = *m_contentLength + m_key.size() + kJudgeWindow;
+            const std::size_t window = *m_contentLength + longestKey() + kJudgeWindow;
             if (m_body.size() < window)
                 n = std::min(n, window - m_body.size());
         }

@@ -3,6 +3,9 @@
 // Content-Length when what follows bears it out, else by the next boundary
 // line), and drops it once it is certain to exceed the cap. Used by one
 // parser on one thread.
+#include "platform/media/parser/multipart_text.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,8 +28,9 @@ public:
         std::optional<std::string> picture; // the finished body, unless empty or dropped
     };
 
-    // `key` is the boundary without dashes; it must outlive the part.
-    void start(std::string_view key, std::optional<std::size_t> contentLength);
+    // `key` is the boundary without dashes; `otherKey`, when not empty, ends
+    // the part too. Both must outlive the part.
+    void start(std::string_view key, std::string_view otherKey, std::optional<std::size_t> contentLength);
     // Takes bytes up to the part's end. Once ended, start() begins the next part.
     Step feed(std::string_view bytes);
 
@@ -40,6 +44,8 @@ private:
     };
     enum class Verdict { Undecided, Honest, Lie };
 
+    std::size_t longestKey() const { return std::max(m_key.size(), m_otherKey.size()); }
+    BoundaryMatch matchAt(std::string_view s) const;
     std::size_t bufferCap() const;
     void append(std::string_view bytes);
     std::optional<std::size_t> searchBoundary(std::size_t& lowerBound);
@@ -51,6 +57,7 @@ private:
 
     const std::size_t m_maxPart;
     std::string_view m_key;
+    std::string_view m_otherKey;
     std::string m_body;
     std::optional<std::size_t> m_contentLength;
     std::size_t m_scanPos = 0; // line starts before this are no boundary
