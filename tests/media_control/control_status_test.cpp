@@ -161,6 +161,19 @@ TEST(AnswerOfTheCamera, PicturesTooLargeGive1030AndSayWhy)
     EXPECT_GE(control->stats().skipped, 5u);
 }
 
+TEST(AnswerOfTheCamera, AnAnnouncedBoundaryThatNeverComesIsLearnedFromTheStream)
+{
+    // The header names one boundary, the parts use another ("--myboundary").
+    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
+        QByteArray::fromStdString(media_test::solidJpeg(320, 240, 10, 120, 200)),
+        "multipart/x-mixed-replace; boundary=BoundaryString");
+    ASSERT_TRUE(server.listening());
+    auto control = makeControl();
+    configure(*control, server.url());
+    control->invoke(media::DispId::Start);
+    EXPECT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+}
+
 TEST(AnswerOfTheCamera, PlainMotionJpegFramesPlay)
 {
     media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::JpegParts,
