@@ -19,9 +19,9 @@ std::string TrimAtNul(std::string text);
 
 void CreateRegistryKey(HKEY rootKey, const std::string& keyPath, const std::string& machineName);
 void WriteRegistryValue(HKEY rootKey, const std::string& keyPath, const std::string& valueName,
-                        const SettingValue& value, DWORD valueType, const std::string& machineName);
-SettingValue ReadRegistryValue(HKEY rootKey, const std::string& keyPath, const std::string& valueName,
-                               const std::string& machineName);
+    const SettingValue& value, DWORD valueType, const std::string& machineName);
+SettingValue ReadRegistryValue(
+    HKEY rootKey, const std::string& keyPath, const std::string& valueName, const std::string& machineName);
 
 LONG WriteTypedValue(HKEY openKey, const std::string& valueName, DWORD valueType, const SettingValue& value);
 LONG ReadTypedValue(HKEY openKey, const std::string& valueName, SettingValue& value);

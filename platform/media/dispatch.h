@@ -16,15 +16,15 @@ constexpr int Url = 1;
 constexpr int UserName = 6;
 constexpr int Password = 7;
 constexpr int NetworkTimeout = 8; // milliseconds
-constexpr int MediaType = 9;      // "mjpeg"
-constexpr int Status = 15;        // read only
+constexpr int MediaType = 9; // "mjpeg"
+constexpr int Status = 15; // read only
 constexpr int Flag16 = 16;
-constexpr int Flag18 = 18;        // set for monitoring level 2 and more
+constexpr int Flag18 = 18; // set for monitoring level 2 and more
 constexpr int Flag113 = 113;
 constexpr int Flag117 = 117;
 constexpr int Flag143 = 143;
-constexpr int Start = 101;        // method
-constexpr int Stop = 102;         // method
+constexpr int Start = 101; // method
+constexpr int Stop = 102; // method
 } // namespace DispId
 
 namespace Status {
@@ -33,8 +33,8 @@ constexpr std::int32_t Connecting = 1;
 constexpr std::int32_t Playing = 2;
 constexpr std::int32_t ConnectionFailed = 1025; // retried by the control every 2 s at most
 constexpr std::int32_t WaitingForPicture = 1026;
-constexpr std::int32_t Stalled = 1027;          // no picture for more than 5 s
-constexpr std::int32_t Unauthorized = 1028;     // HTTP 401/403
+constexpr std::int32_t Stalled = 1027; // no picture for more than 5 s
+constexpr std::int32_t Unauthorized = 1028; // HTTP 401/403
 constexpr std::int32_t HttpError = 1029;
 constexpr std::int32_t NotMjpeg = 1030;
 constexpr std::int32_t InvalidUrl = 1031;

@@ -76,21 +76,20 @@ constexpr REGSAM GENERIC_ALL = 0x10000000;
 constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 
 LONG RegConnectRegistryA(LPCSTR machineName, HKEY key, PHKEY result);
-LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
-                     REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options, REGSAM access,
+    LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
-LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD dataSize);
-LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                    DWORD dataSize);
+LONG RegQueryValueExA(
+    HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
 LONG RegCloseKey(HKEY key);
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
 
 // Used by veskat-reg only (same contract as advapi32's).
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
 LONG RegDeleteTreeA(HKEY key, LPCSTR subKey);
-LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
-                   LPSTR className, LPDWORD classSize, void* lastWriteTime);
+LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR className,
+    LPDWORD classSize, void* lastWriteTime);
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved,
-                   LPDWORD type, LPBYTE data, LPDWORD dataSize);
+    LPDWORD type, LPBYTE data, LPDWORD dataSize);
 #endif

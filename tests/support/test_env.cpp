@@ -54,7 +54,7 @@ ScopedEnv::~ScopedEnv()
 
 std::filesystem::path makeTempDir(const std::string& prefix)
 {
-    static std::atomic<unsigned> counter{0};
+    static std::atomic<unsigned> counter { 0 };
     std::random_device rd;
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -34,7 +34,7 @@ TestcamProcess::TestcamProcess(
     const QString program = !launch.program.isEmpty()
         ? launch.program
         : QString::fromStdString((buildDir() / "tools" / "testcam" / "veskat-testcam").string());
-    std::mt19937 rng(std::random_device{}());
+    std::mt19937 rng(std::random_device {}());
     std::uniform_int_distribution<int> dist(20000, 60000);
     for (int attempt = 0; attempt < 20 && m_port == 0; ++attempt) {
         const int base = dist(rng);
@@ -42,8 +42,8 @@ TestcamProcess::TestcamProcess(
             continue;
         auto process = std::make_unique<QProcess>();
         process->setProgram(program);
-        QStringList all{"--cameras", QString::number(cameras), "--port", QString::number(base),
-                        "--duration", QString::number(durationSeconds)};
+        QStringList all { "--cameras", QString::number(cameras), "--port", QString::number(base),
+            "--duration", QString::number(durationSeconds) };
         all += args;
         process->setArguments(all);
         if (!launch.keepExitReport)

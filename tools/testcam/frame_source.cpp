@@ -14,7 +14,8 @@ namespace {
 std::vector<std::string> liveLines(int camera, int port, long long counter, long long epochMicroseconds)
 {
     char head[64];
-    std::snprintf(head, sizeof head, "CAM %d PORT %d", camera + 1, port); // counted from 1, as the viewer shows cameras
+    std::snprintf(
+        head, sizeof head, "CAM %d PORT %d", camera + 1, port); // counted from 1, as the viewer shows cameras
     char count[32];
     std::snprintf(count, sizeof count, "#%08lld", counter);
     return { head, count, clockText(epochMicroseconds) };
@@ -27,7 +28,8 @@ std::vector<std::string> cycleLines(int camera, int port, size_t index, size_t l
     if (camera < 0)
         return { "PRECODED", pos };
     char head[64];
-    std::snprintf(head, sizeof head, "CAM %d PORT %d", camera + 1, port); // counted from 1, as the viewer shows cameras
+    std::snprintf(
+        head, sizeof head, "CAM %d PORT %d", camera + 1, port); // counted from 1, as the viewer shows cameras
     return { head, "PRECODED", pos };
 }
 
