@@ -45,5 +45,6 @@ function(veskat_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+               LABELS ${name}
                ENVIRONMENT "VESKAT_BUILD_DIR=${PROJECT_BINARY_DIR}")
 endfunction()
