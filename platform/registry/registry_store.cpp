@@ -7,8 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <random>
+#include <set>
 #include <system_error>
 
 namespace registry_store::detail {
@@ -94,42 +98,109 @@ void fsyncFolder(const std::filesystem::path& folder)
     }
 }
 
+// Makes the store's folder and every missing folder above it 0700, as the
+// store holds the cameras' passwords. A folder that exists keeps its mode.
+LONG createPrivateFolders(const std::filesystem::path& folder)
+{
+    struct stat info { };
+    if (folder.empty() || ::stat(folder.c_str(), &info) == 0)
+        return ERROR_SUCCESS;
+    if (errno != ENOENT)
+        return errnoToWindows(errno);
+    if (const LONG status = createPrivateFolders(folder.parent_path()); status != ERROR_SUCCESS)
+        return status;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return errnoToWindows(errno);
+    return ERROR_SUCCESS;
+}
+
+// Makes an empty file 0600 whatever the umask, before SQLite opens it: SQLite
+// would create it 0644, and gives its -wal and -shm files the file's mode.
+LONG createPrivateFile(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errnoToWindows(errno);
+    const bool madePrivate = ::fchmod(fd, 0600) == 0;
+    const int error = errno;
+    ::close(fd);
+    return madePrivate ? ERROR_SUCCESS : errnoToWindows(error);
+}
+
 // Builds a complete, empty store under a temporary name and links it into
 // place, so the store file never exists half-made, and of two processes
 // creating it at once one wins and the other uses its file.
 LONG createStoreFile(const std::filesystem::path& path)
 {
-    std::error_code ec;
     const auto folder = path.parent_path();
-    if (!folder.empty()) {
-        std::filesystem::create_directories(folder, ec);
-        if (ec)
-            return errnoToWindows(ec.value());
-    }
+    if (const LONG status = createPrivateFolders(folder); status != ERROR_SUCCESS)
+        return status;
     std::random_device random;
     auto temporary = path;
     temporary += ".new-" + std::to_string(::getpid()) + "-" + std::to_string(random());
+    if (const LONG status = createPrivateFile(temporary); status != ERROR_SUCCESS)
+        return status;
 
     LONG status = ERROR_SUCCESS;
     {
         sqlite3* raw = nullptr;
-        const int rc = sqlite3_open_v2(temporary.c_str(), &raw,
-            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+        const int rc
+            = sqlite3_open_v2(temporary.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         SqlitePtr db(raw);
-        if (rc != SQLITE_OK)
-            return errnoToWindows(errno);
-        const std::string setup = std::string("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; BEGIN;")
-            + kSchema + "PRAGMA application_id=" + std::to_string(kApplicationId)
-            + "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + "; COMMIT;";
-        if (sqlite3_exec(raw, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            status = toWindowsError(sqlite3_errcode(raw));
+        if (rc != SQLITE_OK) {
+            status = toWindowsError(rc);
+        } else {
+            const std::string setup = std::string("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; BEGIN;")
+                + kSchema + "PRAGMA application_id=" + std::to_string(kApplicationId)
+                + "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + "; COMMIT;";
+            if (sqlite3_exec(raw, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                status = toWindowsError(sqlite3_errcode(raw));
+        }
     }
     if (status == ERROR_SUCCESS && ::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST)
         status = errnoToWindows(errno);
+    std::error_code ec;
     std::filesystem::remove(temporary, ec);
     if (status == ERROR_SUCCESS && !folder.empty())
         fsyncFolder(folder);
     return status;
+}
+
+// A store that an older version made, or that was copied in, may be readable
+// by other users: it holds the cameras' passwords, so only its owner keeps
+// access, and standard error says so once per file.
+void makeStorePrivate(const std::filesystem::path& path)
+{
+    static std::mutex mutex;
+    static std::set<std::string> told;
+    bool tightened = false;
+    std::string failure;
+    for (const char* suffix : { "", "-wal", "-shm" }) {
+        auto file = path;
+        file += suffix;
+        struct stat info { };
+        // The store may be a link the user made; its -wal and -shm are SQLite's and are never followed.
+        const int found = *suffix ? ::lstat(file.c_str(), &info) : ::stat(file.c_str(), &info);
+        if (found != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) == 0)
+            continue;
+        if (::chmod(file.c_str(), info.st_mode & 0700) == 0)
+            tightened = true;
+        else if (failure.empty())
+            failure = std::strerror(errno);
+    }
+    if (!tightened && failure.empty())
+        return;
+    const std::lock_guard lock(mutex);
+    if (!told.insert(path.string()).second)
+        return;
+    if (failure.empty())
+        std::fprintf(stderr,
+            "%s: the settings store %s was readable by other users; now only its owner may read it.\n",
+            program_invocation_short_name, path.c_str());
+    else
+        std::fprintf(stderr,
+            "%s: the settings store %s is readable by other users and could not be made private: %s.\n",
+            program_invocation_short_name, path.c_str(), failure.c_str());
 }
 
 // Opens an existing file and accepts it only if it is a sound store of ours.
@@ -205,6 +276,7 @@ LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& data
     std::unique_ptr<Database> opened;
     if (const LONG status = openExisting(path, opened); status != ERROR_SUCCESS)
         return status;
+    makeStorePrivate(path);
     database = opened.get();
     t_connections[key] = CachedConnection { self, info.st_dev, info.st_ino, std::move(opened) };
     return ERROR_SUCCESS;

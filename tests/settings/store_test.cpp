@@ -1,5 +1,5 @@
 // The SQLite store behind the registry stand-in (Linux only): where it lives,
-// what it does with files that are not its own, and transactions.
+// who may read it, what it does with files that are not its own, and transactions.
 #include "app/module1.h"
 #include "platform/registry/registry_store.h"
 #include "settings/camera_schema.h"
@@ -8,9 +8,11 @@
 #include "tests/settings/registry_fixture.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -34,6 +36,22 @@ void writeFile(const fs::path& path, const std::string& bytes)
     out << bytes;
 }
 
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The usual umask, whatever the one the tests were started with.
+struct ScopedUmask {
+    explicit ScopedUmask(mode_t mask)
+        : old(::umask(mask))
+    {
+    }
+    ~ScopedUmask() { ::umask(old); }
+    mode_t old;
+};
+
 class StoreTest : public RegistryTest { };
 
 TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
@@ -43,13 +61,52 @@ TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
         const veskat_test::ScopedEnv noStore("VESKAT_REGISTRY", std::nullopt);
         const veskat_test::ScopedEnv xdg("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
         EXPECT_EQ(registry_store::storePath(), m_env.dir() / "xdg" / "veskat" / "registry.sqlite3");
-
-        // The folder is made by the first write.
-        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
-        EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
-        EXPECT_TRUE(fs::exists(m_env.dir() / "xdg" / "veskat" / "registry.sqlite3"));
     }
-    EXPECT_FALSE(keyExists(kScratchPath)); // back on this test's own store
+    EXPECT_EQ(registry_store::storePath(), m_env.registryFile());
+}
+
+// The store holds the cameras' passwords.
+TEST_F(StoreTest, FoldersAndFilesItCreatesAreForItsOwnerOnly)
+{
+    const ScopedUmask usual(022);
+    const veskat_test::ScopedEnv noStore("VESKAT_REGISTRY", std::nullopt);
+    const veskat_test::ScopedEnv xdg("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), 0751), 0);
+
+    // The first write makes the folders and the store.
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
+    const auto store = m_env.dir() / "xdg" / "veskat" / "registry.sqlite3";
+    EXPECT_EQ(modeOf(m_env.dir() / "xdg"), 0700u);
+    EXPECT_EQ(modeOf(m_env.dir() / "xdg" / "veskat"), 0700u);
+    for (const char* suffix : { "", "-wal", "-shm" })
+        EXPECT_EQ(modeOf(store.string() + suffix), 0600u) << suffix;
+    EXPECT_THAT(std::vector(fs::directory_iterator(store.parent_path()), fs::directory_iterator()),
+        ::testing::SizeIs(3));
+    EXPECT_EQ(modeOf(m_env.dir()), 0751u); // a folder that was there keeps its mode
+}
+
+TEST_F(StoreTest, StoreReadableByOthersIsMadePrivateWhenOpenedAndSaidOnce)
+{
+    std::thread([] { Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local"); }).join();
+    // Another process holds it open, so its -wal and -shm files are there as well.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_env.registryFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "SELECT count(*) FROM keys", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string store = m_env.registryFile().string();
+    for (const char* suffix : { "", "-wal", "-shm" })
+        ASSERT_EQ(::chmod((store + suffix).c_str(), 0644), 0) << suffix;
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(keyExists(kScratchPath));
+    std::thread([] { EXPECT_TRUE(keyExists(kScratchPath)); }).join(); // opened again: nothing more to say
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    sqlite3_close(other);
+
+    for (const char* suffix : { "", "-wal", "-shm" })
+        EXPECT_EQ(modeOf(store + suffix), 0600u) << suffix;
+    EXPECT_THAT(said, ::testing::HasSubstr(store + " was readable by other users"));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST_F(StoreTest, ReadsOfAMissingStoreCreateNothing)
@@ -151,6 +208,7 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     ASSERT_GT(valid.size(), 4096u);
     const std::string bytes = GetParam().make(valid);
     writeFile(m_env.registryFile(), bytes);
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0644), 0);
 
     EXPECT_TRUE(Veskat::ReadCameraValue(0, "Title").isEmpty());
     HKEY key = nullptr;
@@ -161,6 +219,7 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     EXPECT_TRUE(registry_store::runInTransaction([] { return true; }) == false);
 
     EXPECT_EQ(readFile(m_env.registryFile()), bytes);
+    EXPECT_EQ(modeOf(m_env.registryFile()), 0644u); // not ours to change
     EXPECT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
 }
 
