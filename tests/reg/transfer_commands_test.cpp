@@ -4,8 +4,11 @@
 #include "tests/support/test_env.h"
 #include "tools/reg/reg_file_parser.h"
 
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace regtest;
@@ -160,6 +163,62 @@ TEST_F(RegTransfer, ExportOverAnExistingFileNeedsConsent)
     run = runReg({ "export", kRootArg, file("x.reg").string() }, { true });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(readBytes(file("x.reg")), old);
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// An export holds the cameras' passwords.
+TEST_F(RegTransfer, ExportIsForItsOwnerOnlyAlsoOverAnExistingFile)
+{
+    seedStore();
+    const mode_t umask = ::umask(022);
+    auto run = runReg({ "export", kRootArg, file("new.reg").string() });
+    writeBytes(file("old.reg"), { 'o', 'l', 'd' });
+    ::chmod(file("old.reg").c_str(), 0644);
+    auto over = runReg({ "export", kRootArg, file("old.reg").string(), "/y" });
+    ::umask(umask);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(over.exitCode, 0) << over.err;
+    EXPECT_EQ(modeOf(file("new.reg")), 0600u);
+    EXPECT_EQ(modeOf(file("old.reg")), 0600u);
+    EXPECT_EQ(readBytes(file("old.reg")), readBytes(file("new.reg")));
+}
+
+// In a folder that others may write to, nobody can make the export write
+// somewhere else, and nothing is left behind when it fails.
+TEST_F(RegTransfer, ExportWritesNoFileButItsOwn)
+{
+    seedStore();
+    const std::vector<std::uint8_t> victim { 'k', 'e', 'e', 'p' };
+    writeBytes(file("victim"), victim);
+    fs::create_symlink(file("victim"), file("x.reg.veskat-reg-tmp"));
+    auto run = runReg({ "export", kRootArg, file("x.reg").string() });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readBytes(file("victim")), victim);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file("x.reg"))));
+    EXPECT_THAT(namesIn(m_files), testing::ElementsAre("victim", "x.reg", "x.reg.veskat-reg-tmp"));
+
+    // A folder in the target's place cannot be replaced: the export fails and cleans up.
+    fs::create_directory(file("folder.reg"));
+    writeBytes(file("folder.reg") / "inside", victim);
+    run = runReg({ "export", kRootArg, file("folder.reg").string(), "/y" });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, StartsWith("ERROR: Cannot write " + file("folder.reg").string() + ": "));
+    EXPECT_THAT(
+        namesIn(m_files), testing::ElementsAre("folder.reg", "victim", "x.reg", "x.reg.veskat-reg-tmp"));
 }
 
 TEST_F(RegTransfer, ImportsAFileSavedByWindowsRegistryEditor)

@@ -82,6 +82,8 @@ constexpr const char* kExport = R"(veskat-reg export KEY FILE [/y]
   Windows' registry editor ("Windows Registry Editor Version 5.00",
   UTF-16LE), which regedit on Windows and veskat-reg import read.
   Values are written in alphabetical order, (Default) first; subkeys too.
+  FILE holds the cameras' passwords: it is written readable by its owner
+  only (mode 0600), also when it replaces an existing file.
   /y       overwrites an existing FILE without asking. Without /y the question
            is asked on a terminal; when standard input is not a terminal the
            command fails.
