@@ -2,13 +2,16 @@
 // editor, and files with a fault that change nothing.
 #include "tests/reg/reg_test_support.h"
 #include "tests/support/test_env.h"
+#include "tools/reg/reg_file.h"
 #include "tools/reg/reg_file_parser.h"
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 
 using namespace regtest;
@@ -360,11 +363,31 @@ TEST_F(RegTransfer, ImportIntoACorruptStoreFailsAndLeavesItAsItIs)
     EXPECT_EQ(readBytes(m_env->registryFile()), garbage);
 }
 
-TEST_F(RegTransfer, ImportOfAMissingFileSaysSo)
+// A wrong file name must not read a device or a pipe without end, nor a disk image into memory.
+TEST_F(RegTransfer, ImportReadsOnlyARegularFileOfSettingsSize)
 {
-    auto run = runReg({ "import", file("absent.reg").string() });
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, StartsWith("ERROR: Cannot read " + file("absent.reg").string() + ": "));
+    fs::create_directory(file("folder.reg"));
+    ASSERT_EQ(::mkfifo(file("pipe.reg").c_str(), 0600), 0);
+    {
+        std::ofstream(file("huge.reg")).close();
+        fs::resize_file(file("huge.reg"), regfile::kMaxRegFileBytes + 1); // sparse: no disk space used
+    }
+    const struct {
+        fs::path path;
+        std::string reason;
+    } cases[] = {
+        { file("absent.reg"), "No such file or directory" },
+        { file("folder.reg"), "it is a folder" },
+        { "/dev/null", "it is not a regular file" },
+        { file("pipe.reg"), "it is not a regular file" },
+        { file("huge.reg"), "it is larger than 16 MiB" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto run = runReg({ "import", c.path.string() });
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_THAT(run.err, StartsWith("ERROR: Cannot read " + c.path.string() + ": " + c.reason));
+    }
     EXPECT_FALSE(fs::exists(m_env->registryFile()));
 }
 

@@ -11,12 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace regtool {
@@ -77,23 +76,61 @@ bool writeFileAtomically(const fs::path& target, const regfile::Bytes& content, 
     return true;
 }
 
+// Takes regular files only (a device or a pipe would be read without end),
+// and of at most kMaxRegFileBytes.
 bool readFile(const fs::path& path, regfile::Bytes& content, std::string& error)
 {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        error = "it is a folder";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Non-blocking, so that opening a pipe that has no writer does not wait for one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "read error";
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer { fd };
+    struct stat info { };
+    if (::fstat(fd, &info) != 0) {
+        error = std::strerror(errno);
         return false;
     }
+    if (S_ISDIR(info.st_mode)) {
+        error = "it is a folder";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "it is not a regular file";
+        return false;
+    }
+    const auto tooLarge = [&] {
+        error = "it is larger than " + std::to_string(regfile::kMaxRegFileBytes / (1024 * 1024))
+            + " MiB, far more than any settings export";
+        return false;
+    };
+    if (static_cast<std::uintmax_t>(info.st_size) > regfile::kMaxRegFileBytes)
+        return tooLarge();
+    // The file may grow while it is read: one byte over the limit is enough to know.
+    content.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == content.size()) {
+            if (done > regfile::kMaxRegFileBytes)
+                return tooLarge();
+            content.resize(std::min<std::size_t>(content.size() * 2, regfile::kMaxRegFileBytes + 1));
+        }
+        const ssize_t got = ::read(fd, content.data() + done, content.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    content.resize(done);
     return true;
 }
 
