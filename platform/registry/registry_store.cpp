@@ -203,25 +203,84 @@ void makeStorePrivate(const std::filesystem::path& path)
             program_invocation_short_name, path.c_str(), failure.c_str());
 }
 
-// Opens an existing file and accepts it only if it is a sound store of ours.
-LONG openExisting(const std::filesystem::path& path, std::unique_ptr<Database>& database)
+// Why SQLite failed on an existing store file: either this user may not use
+// it (ERROR_ACCESS_DENIED), or its bytes are not a sound database.
+LONG refusal(const std::filesystem::path& path, int sqliteCode, std::string& reason)
+{
+    const int primary = sqliteCode & 0xFF;
+    if (primary == SQLITE_NOTADB) {
+        reason = "it is not an SQLite database";
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (primary == SQLITE_CORRUPT) {
+        reason = "it is damaged (cut short or overwritten)";
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (::access(path.c_str(), R_OK) != 0 || ::access(path.c_str(), W_OK) != 0) {
+        reason = std::string("this user may not ") + (::access(path.c_str(), R_OK) != 0 ? "read" : "write")
+            + " the file";
+        return ERROR_ACCESS_DENIED;
+    }
+    // SQLite keeps its -wal and -shm files next to the store, and cannot read
+    // it without them.
+    const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        reason = "this user may not create files in its folder " + folder.string()
+            + ", where SQLite keeps the store's -wal and -shm files";
+        return ERROR_ACCESS_DENIED;
+    }
+    reason = std::string("SQLite cannot read it: ") + sqlite3_errstr(sqliteCode);
+    return ERROR_REGISTRY_IO_FAILED;
+}
+
+bool isEmptyFile(const std::filesystem::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 && info.st_size == 0;
+}
+
+// Opens an existing file and accepts it only if it is a sound store of ours;
+// otherwise `reason` says why not. A file this user may read but not write
+// opens read-only: its writes fail with ERROR_ACCESS_DENIED.
+LONG openExisting(const std::filesystem::path& path, std::unique_ptr<Database>& database, std::string& reason)
 {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqlitePtr db(raw);
     if (rc != SQLITE_OK)
-        return ::access(path.c_str(), R_OK | W_OK) != 0 ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+        return refusal(path, rc, reason);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
 
     long long applicationId = 0;
     long long version = 0;
     std::string check;
     std::string journal;
-    if (!queryInt(raw, "PRAGMA application_id", applicationId) || applicationId != kApplicationId
-        || !queryInt(raw, "PRAGMA user_version", version) || version != kSchemaVersion
-        || !queryText(raw, "PRAGMA quick_check", check) || check != "ok"
-        || !queryText(raw, "PRAGMA journal_mode", journal) || journal != "wal")
+    if (!queryInt(raw, "PRAGMA application_id", applicationId))
+        return refusal(path, sqlite3_extended_errcode(raw), reason);
+    if (applicationId != kApplicationId) {
+        reason = isEmptyFile(path) ? "the file is empty"
+                                   : "it is an SQLite database of another program, not a settings store";
         return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (!queryInt(raw, "PRAGMA user_version", version))
+        return refusal(path, sqlite3_extended_errcode(raw), reason);
+    if (version != kSchemaVersion) {
+        reason = "it is a settings store of format " + std::to_string(version)
+            + ", which this version of the program does not know";
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (!queryText(raw, "PRAGMA quick_check", check))
+        return refusal(path, sqlite3_extended_errcode(raw), reason);
+    if (check != "ok") {
+        reason = "it is damaged (cut short or overwritten)";
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (!queryText(raw, "PRAGMA journal_mode", journal))
+        return refusal(path, sqlite3_extended_errcode(raw), reason);
+    if (journal != "wal") {
+        reason = "its journal mode is " + journal + ", where a settings store uses wal";
+        return ERROR_REGISTRY_IO_FAILED;
+    }
     // NORMAL in WAL mode: a commit is in the WAL file (the kernel's hands) when
     // the call returns, so a killed or crashed process loses nothing it was told
     // was written; the WAL is synced at every checkpoint and when the last
@@ -230,16 +289,18 @@ LONG openExisting(const std::filesystem::path& path, std::unique_ptr<Database>& 
     // write (about 4 ms each here): 0.5 s for first start-up, a third of a second
     // of frozen window for a saved configuration form.
     if (sqlite3_exec(raw, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return ERROR_REGISTRY_IO_FAILED;
+        return refusal(path, sqlite3_extended_errcode(raw), reason);
     database = std::make_unique<Database>(std::move(db));
     return ERROR_SUCCESS;
 }
 
 } // namespace
 
-LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& database)
+LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& database, std::string* reason)
 {
     database = nullptr;
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
     const std::string key = path.string();
     if (t_transaction.begun && t_transaction.beganPath == key) {
         database = t_transaction.begun;
@@ -248,14 +309,21 @@ LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& data
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0) {
         t_connections.erase(key);
-        if (errno != ENOENT)
-            return errnoToWindows(errno);
+        if (const int error = errno; error != ENOENT) {
+            why = error == EACCES ? "this user may not open its folder" : std::strerror(error);
+            return errnoToWindows(error);
+        }
         if (!forWrite)
             return ERROR_FILE_NOT_FOUND;
         if (const LONG status = createStoreFile(path); status != ERROR_SUCCESS)
             return status;
         if (::stat(path.c_str(), &info) != 0)
             return errnoToWindows(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        t_connections.erase(key);
+        why = "it is not a file";
+        return ERROR_REGISTRY_IO_FAILED;
     }
     const pid_t self = ::getpid();
     auto found = t_connections.find(key);
@@ -274,7 +342,7 @@ LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& data
     }
     t_connections.erase(key);
     std::unique_ptr<Database> opened;
-    if (const LONG status = openExisting(path, opened); status != ERROR_SUCCESS)
+    if (const LONG status = openExisting(path, opened, why); status != ERROR_SUCCESS)
         return status;
     makeStorePrivate(path);
     database = opened.get();

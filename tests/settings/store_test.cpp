@@ -2,18 +2,23 @@
 // who may read it, what it does with files that are not its own, and transactions.
 #include "app/module1.h"
 #include "platform/registry/registry_store.h"
+#include "platform/registry/store_health.h"
 #include "settings/camera_schema.h"
 #include "settings/registry_access.h"
 
 #include "tests/settings/registry_fixture.h"
 
+#include <grp.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -21,6 +26,7 @@ namespace settings_test {
 namespace {
 
 namespace fs = std::filesystem;
+using registry_store::StoreState;
 using Veskat::LastRegistryStatus;
 using Veskat::SettingValue;
 
@@ -109,13 +115,19 @@ TEST_F(StoreTest, StoreReadableByOthersIsMadePrivateWhenOpenedAndSaidOnce)
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
-TEST_F(StoreTest, ReadsOfAMissingStoreCreateNothing)
+TEST_F(StoreTest, AMissingStoreIsToldAndOnlyAWriteCreatesIt)
 {
+    EXPECT_EQ(registry_store::checkStore().state, StoreState::Missing);
     EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local").isEmpty());
     EXPECT_FALSE(keyExists(kScratchPath));
     Veskat::WriteRegistryValue(
         HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
     EXPECT_FALSE(fs::exists(m_env.registryFile()));
+
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    const auto health = registry_store::checkStore();
+    EXPECT_EQ(health.state, StoreState::Ok);
+    EXPECT_EQ(health.location, m_env.registryFile().string());
 }
 
 TEST_F(StoreTest, ValuesSurviveAReopenFromAnotherThread)
@@ -184,6 +196,7 @@ TEST_F(StoreTest, LeadingBackslashIsABadPath)
 struct BadStore {
     const char* name;
     std::string (*make)(const std::string& validStore);
+    const char* reason;
 };
 
 class BadStoreTest : public StoreTest, public ::testing::WithParamInterface<BadStore> { };
@@ -210,6 +223,10 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     writeFile(m_env.registryFile(), bytes);
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0644), 0);
 
+    const auto health = registry_store::checkStore();
+    EXPECT_EQ(health.state, StoreState::Broken);
+    EXPECT_EQ(health.location, m_env.registryFile().string());
+    EXPECT_EQ(health.reason, GetParam().reason);
     EXPECT_TRUE(Veskat::ReadCameraValue(0, "Title").isEmpty());
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_REGISTRY_IO_FAILED);
@@ -225,10 +242,13 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
 
 INSTANTIATE_TEST_SUITE_P(Files, BadStoreTest,
     ::testing::Values(
-        BadStore { "Garbage", [](const std::string&) { return std::string("this is no database\n", 20); } },
-        BadStore { "Empty", [](const std::string&) { return std::string(); } },
-        BadStore { "Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); } },
-        BadStore { "HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); } },
+        BadStore { "Garbage", [](const std::string&) { return std::string("this is no database\n", 20); },
+            "it is not an SQLite database" },
+        BadStore { "Empty", [](const std::string&) { return std::string(); }, "the file is empty" },
+        BadStore { "Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); },
+            "it is damaged (cut short or overwritten)" },
+        BadStore { "HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); },
+            "it is damaged (cut short or overwritten)" },
         BadStore { "ForeignDatabase",
             [](const std::string&) {
                 veskat_test::TempEnvironment other;
@@ -237,8 +257,77 @@ INSTANTIATE_TEST_SUITE_P(Files, BadStoreTest,
                 sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
                 sqlite3_close(db);
                 return readFile(other.registryFile());
-            } }),
+            },
+            "it is an SQLite database of another program, not a settings store" }),
     [](const ::testing::TestParamInfo<BadStore>& info) { return std::string(info.param.name); });
+
+// Runs `check` in a child process, as an ordinary user when the tests run as
+// root (file modes do not bind root), and returns its exit code.
+int exitCodeWithoutRoot(const std::function<int()>& check)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(check());
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What a user who may not write the store gets: the check says so, and every
+// registry call that would write fails with ERROR_ACCESS_DENIED.
+struct LockedStore {
+    const char* name;
+    mode_t fileMode;
+    mode_t folderMode;
+    const char* reason;
+    bool readable;
+};
+
+class LockedStoreTest : public StoreTest, public ::testing::WithParamInterface<LockedStore> { };
+
+TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
+{
+    const auto& c = GetParam();
+    std::thread([] { ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "kept"), ERROR_SUCCESS); }).join();
+    ASSERT_FALSE(
+        fs::exists(m_env.registryFile().string() + "-wal")); // closed: as after the last program ends
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), c.fileMode), 0);
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), c.folderMode), 0);
+
+    const int failed = exitCodeWithoutRoot([&] {
+        const auto health = registry_store::checkStore();
+        if (health.state != StoreState::ReadOnly || health.reason.find(c.reason) == std::string::npos)
+            return 1;
+        HKEY key = nullptr;
+        LONG write = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchPath, 0, KEY_ALL_ACCESS, &key);
+        if (write == ERROR_SUCCESS) {
+            write = RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("new"), 4);
+            RegCloseKey(key);
+        }
+        if (write != ERROR_ACCESS_DENIED)
+            return 2;
+        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, std::string(kScratchPath) + "\\Sub", "Local");
+        if (LastRegistryStatus != ERROR_ACCESS_DENIED)
+            return 3;
+        const RawValue read = getRaw(kScratchPath, "x");
+        if (c.readable ? read != RawValue { REG_SZ, "kept" } : read.type != 0xFFFFFFFFu)
+            return 4;
+        return 0;
+    });
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0600), 0);
+    const char* checks[] = { "passed", "the check", "a value write", "a key creation", "a read" };
+    EXPECT_EQ(failed, 0) << (failed >= 0 && failed <= 4 ? checks[failed] : "the child process");
+    EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue { REG_SZ, "kept" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, LockedStoreTest,
+    ::testing::Values(LockedStore { "ReadOnlyFile", 0444, 0777, "may not write the file", true },
+        LockedStore { "ReadOnlyFolder", 0666, 0555, "may not create files in its folder", false }),
+    [](const ::testing::TestParamInfo<LockedStore>& info) { return std::string(info.param.name); });
 
 class TransactionTest : public StoreTest { };
 
