@@ -4,6 +4,7 @@
 #include "platform/registry/registry_store.h"
 #include "platform/registry/store_health.h"
 #include "settings/camera_schema.h"
+#include "settings/process_state.h"
 #include "settings/registry_access.h"
 
 #include "tests/settings/registry_fixture.h"
@@ -26,6 +27,7 @@ namespace settings_test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using registry_store::StoreState;
 using Veskat::LastRegistryStatus;
 using Veskat::SettingValue;
@@ -232,7 +234,9 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_REGISTRY_IO_FAILED);
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
     EXPECT_EQ(LastRegistryStatus, ERROR_REGISTRY_IO_FAILED);
-    Module1::SeedSettings();
+    Module1::CameraSize = 777;
+    EXPECT_EQ(Module1::SeedSettings().state, StoreState::Broken); // and seeds nothing into it
+    EXPECT_EQ(Module1::CameraSize, 0);
     EXPECT_TRUE(registry_store::runInTransaction([] { return true; }) == false);
 
     EXPECT_EQ(readFile(m_env.registryFile()), bytes);
@@ -291,7 +295,11 @@ class LockedStoreTest : public StoreTest, public ::testing::WithParamInterface<L
 TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
 {
     const auto& c = GetParam();
-    std::thread([] { ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "kept"), ERROR_SUCCESS); }).join();
+    std::thread([] {
+        ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "kept"), ERROR_SUCCESS);
+        ASSERT_EQ(setRaw(Veskat::kSettingsRootPath, Veskat::kCameraSizeValue, REG_DWORD, "\x58\x02\0\0"s),
+            ERROR_SUCCESS);
+    }).join();
     ASSERT_FALSE(
         fs::exists(m_env.registryFile().string() + "-wal")); // closed: as after the last program ends
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), c.fileMode), 0);
@@ -315,12 +323,16 @@ TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
         const RawValue read = getRaw(kScratchPath, "x");
         if (c.readable ? read != RawValue { REG_SZ, "kept" } : read.type != 0xFFFFFFFFu)
             return 4;
+        // Start-up writes nothing and loads what it can.
+        if (Module1::SeedSettings().state != StoreState::ReadOnly
+            || Module1::CameraSize != (c.readable ? 600 : 0))
+            return 5;
         return 0;
     });
     ASSERT_EQ(::chmod(m_env.dir().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0600), 0);
-    const char* checks[] = { "passed", "the check", "a value write", "a key creation", "a read" };
-    EXPECT_EQ(failed, 0) << (failed >= 0 && failed <= 4 ? checks[failed] : "the child process");
+    const char* checks[] = { "passed", "the check", "a value write", "a key creation", "a read", "start-up" };
+    EXPECT_EQ(failed, 0) << (failed >= 0 && failed <= 5 ? checks[failed] : "the child process");
     EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue { REG_SZ, "kept" }));
 }
 
