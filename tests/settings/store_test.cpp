@@ -300,8 +300,8 @@ TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
         ASSERT_EQ(setRaw(Veskat::kSettingsRootPath, Veskat::kCameraSizeValue, REG_DWORD, "\x58\x02\0\0"s),
             ERROR_SUCCESS);
     }).join();
-    ASSERT_FALSE(
-        fs::exists(m_env.registryFile().string() + "-wal")); // closed: as after the last program ends
+    // Closed, as after the last program using it ended.
+    ASSERT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), c.fileMode), 0);
     ASSERT_EQ(::chmod(m_env.dir().c_str(), c.folderMode), 0);
 
