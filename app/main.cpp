@@ -1,4 +1,5 @@
-// veskat-cameras: start-up seeding of the settings, then the frame window.
+// veskat-cameras: start-up seeding of the settings, then the frame window, and
+// a warning when the settings store cannot be used.
 // The process runs until its last top-level window (the frame, or the
 // configuration window when that stays open longer) has closed.
 #include "app/module1.h"
@@ -6,17 +7,26 @@
 #include "platform/media/media_engine.h"
 
 #include <QApplication>
+#include <QMessageBox>
+
+#include <iostream>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // The decode threads draw with Qt: they stop before the application goes.
     media::MediaEngineShutdown engineShutdown;
-    Module1::SeedSettings();
+    const auto warning = Module1::StoreWarning(Module1::SeedSettings());
+    if (warning)
+        std::cerr << "veskat-cameras: " << *warning << std::endl;
 
     // Closing the frame destroys it and the camera windows with it.
     auto* frame = new MDICameraMain;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->show();
+    // Over the frame, which then runs on: the operator sees the cameras and
+    // what is wrong with their settings together.
+    if (warning)
+        QMessageBox::warning(frame, frame->windowTitle(), QString::fromStdString(*warning));
     return app.exec();
 }

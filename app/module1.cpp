@@ -29,9 +29,17 @@ void seedNumber(int camera, const char* valueName, std::int32_t number)
 
 } // namespace
 
-void SeedSettings()
+registry_store::StoreHealth SeedSettings()
 {
+    using registry_store::StoreState;
     MaxCameraIndex = 13;
+    const auto health = registry_store::checkStore();
+    // A broken store is never written to and a read-only one cannot be: the
+    // cameras start with what can be read.
+    if (health.state != StoreState::Ok && health.state != StoreState::Missing) {
+        CameraSize = Veskat::CameraSizeFrom(Veskat::ReadRootValue(Veskat::kCameraSizeValue));
+        return health;
+    }
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::kSettingsRootPath, Veskat::kLocalMachine);
     for (int i = 0; i <= MaxCameraIndex; ++i) {
         Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(i), Veskat::kLocalMachine);
@@ -54,6 +62,25 @@ void SeedSettings()
         seedNumber(i, Veskat::CameraValue::ShowMe, 1);
         seedNumber(i, Veskat::CameraValue::Debug, 1);
     }
+    return health;
+}
+
+std::optional<std::string> StoreWarning(const registry_store::StoreHealth& health)
+{
+    switch (health.state) {
+    case registry_store::StoreState::Ok:
+    case registry_store::StoreState::Missing:
+        return std::nullopt;
+    case registry_store::StoreState::Broken:
+        return "The settings store " + health.location + " is broken: " + health.reason
+            + ". The cameras start with empty settings and nothing is written to that file;"
+              " move it away (or put back a copy) and start again for a new store.";
+    case registry_store::StoreState::ReadOnly:
+        return "The settings store " + health.location
+            + " cannot be written (access denied): " + health.reason
+            + ". The cameras start with the settings that can be read, and changes are not saved.";
+    }
+    return std::nullopt;
 }
 
 } // namespace Module1

@@ -79,8 +79,10 @@ LONG toWindowsError(int sqliteCode);
 // This thread's connection to the store at `path`. For a read, a store file
 // that does not exist gives ERROR_FILE_NOT_FOUND and is not created; for a
 // write it is created (with its folder). A file that is not a store of ours
-// gives ERROR_REGISTRY_IO_FAILED and is never written to.
-LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& database);
+// gives ERROR_REGISTRY_IO_FAILED and is never written to; one this user may
+// not use gives ERROR_ACCESS_DENIED. Either way `reason` (when given) says why.
+LONG openStore(
+    const std::filesystem::path& path, bool forWrite, Database*& database, std::string* reason = nullptr);
 
 // One registry call's view of the store: opens it, and for a write wraps the
 // call in its own transaction, unless the thread is inside runInTransaction,

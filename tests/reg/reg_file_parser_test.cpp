@@ -254,6 +254,34 @@ INSTANTIATE_TEST_SUITE_P(RegFileParser, MalformedFiles,
         ErrorCase { "deletion_with_junk", "REGEDIT4\r\n\r\n" + kKey + "\"a\"=-x\r\n", 4, "after '=-'" }),
     [](const auto& info) { return std::string(info.param.label); });
 
+// A file can hold a token megabytes long; the message quotes its start.
+TEST(RegFileParser, QuotesOnlyTheStartOfALongToken)
+{
+    const std::string longByte(100000, 'z');
+    std::string umlauts;
+    for (int i = 0; i < 1000; ++i)
+        umlauts += "\xC3\xA4"; // ä, two bytes each
+    const struct {
+        const char* label;
+        std::string file;
+        std::string quoted;
+    } cases[] = {
+        { "hex byte", "REGEDIT4\r\n\r\n" + kKey + "\"a\"=hex:01," + longByte + "\r\n", std::string(60, 'z') },
+        { "key name", "REGEDIT4\r\n[" + umlauts + "]\r\n", umlauts.substr(0, 120) },
+        { "key part", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\\\" + longByte + "]\r\n",
+            "HKEY_LOCAL_MACHINE\\\\" + std::string(40, 'z') },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto result = parseRegFile(utf8File(c.file));
+        ASSERT_TRUE(std::holds_alternative<ParseError>(result));
+        const auto& reason = std::get<ParseError>(result).reason;
+        EXPECT_THAT(reason, HasSubstr("\"" + c.quoted + "\xE2\x80\xA6\" "));
+        EXPECT_LT(reason.size(), 300u);
+        EXPECT_TRUE(isValidUtf8(reason));
+    }
+}
+
 TEST(RegFileParser, RejectsBigEndianUtf16)
 {
     auto result = parseRegFile(Bytes { 0xFE, 0xFF, 0, 'R' });

@@ -2,10 +2,16 @@
 // editor, and files with a fault that change nothing.
 #include "tests/reg/reg_test_support.h"
 #include "tests/support/test_env.h"
+#include "tools/reg/reg_file.h"
 #include "tools/reg/reg_file_parser.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <fstream>
 #include <memory>
 
 using namespace regtest;
@@ -162,6 +168,62 @@ TEST_F(RegTransfer, ExportOverAnExistingFileNeedsConsent)
     EXPECT_NE(readBytes(file("x.reg")), old);
 }
 
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// An export holds the cameras' passwords.
+TEST_F(RegTransfer, ExportIsForItsOwnerOnlyAlsoOverAnExistingFile)
+{
+    seedStore();
+    const mode_t umask = ::umask(022);
+    auto run = runReg({ "export", kRootArg, file("new.reg").string() });
+    writeBytes(file("old.reg"), { 'o', 'l', 'd' });
+    ::chmod(file("old.reg").c_str(), 0644);
+    auto over = runReg({ "export", kRootArg, file("old.reg").string(), "/y" });
+    ::umask(umask);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(over.exitCode, 0) << over.err;
+    EXPECT_EQ(modeOf(file("new.reg")), 0600u);
+    EXPECT_EQ(modeOf(file("old.reg")), 0600u);
+    EXPECT_EQ(readBytes(file("old.reg")), readBytes(file("new.reg")));
+}
+
+// In a folder that others may write to, nobody can make the export write
+// somewhere else, and nothing is left behind when it fails.
+TEST_F(RegTransfer, ExportWritesNoFileButItsOwn)
+{
+    seedStore();
+    const std::vector<std::uint8_t> victim { 'k', 'e', 'e', 'p' };
+    writeBytes(file("victim"), victim);
+    fs::create_symlink(file("victim"), file("x.reg.veskat-reg-tmp"));
+    auto run = runReg({ "export", kRootArg, file("x.reg").string() });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readBytes(file("victim")), victim);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file("x.reg"))));
+    EXPECT_THAT(namesIn(m_files), testing::ElementsAre("victim", "x.reg", "x.reg.veskat-reg-tmp"));
+
+    // A folder in the target's place cannot be replaced: the export fails and cleans up.
+    fs::create_directory(file("folder.reg"));
+    writeBytes(file("folder.reg") / "inside", victim);
+    run = runReg({ "export", kRootArg, file("folder.reg").string(), "/y" });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, StartsWith("ERROR: Cannot write " + file("folder.reg").string() + ": "));
+    EXPECT_THAT(
+        namesIn(m_files), testing::ElementsAre("folder.reg", "victim", "x.reg", "x.reg.veskat-reg-tmp"));
+}
+
 TEST_F(RegTransfer, ImportsAFileSavedByWindowsRegistryEditor)
 {
     std::vector<std::string> lines {
@@ -301,11 +363,31 @@ TEST_F(RegTransfer, ImportIntoACorruptStoreFailsAndLeavesItAsItIs)
     EXPECT_EQ(readBytes(m_env->registryFile()), garbage);
 }
 
-TEST_F(RegTransfer, ImportOfAMissingFileSaysSo)
+// A wrong file name must not read a device or a pipe without end, nor a disk image into memory.
+TEST_F(RegTransfer, ImportReadsOnlyARegularFileOfSettingsSize)
 {
-    auto run = runReg({ "import", file("absent.reg").string() });
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, StartsWith("ERROR: Cannot read " + file("absent.reg").string() + ": "));
+    fs::create_directory(file("folder.reg"));
+    ASSERT_EQ(::mkfifo(file("pipe.reg").c_str(), 0600), 0);
+    {
+        std::ofstream(file("huge.reg")).close();
+        fs::resize_file(file("huge.reg"), regfile::kMaxRegFileBytes + 1); // sparse: no disk space used
+    }
+    const struct {
+        fs::path path;
+        std::string reason;
+    } cases[] = {
+        { file("absent.reg"), "No such file or directory" },
+        { file("folder.reg"), "it is a folder" },
+        { "/dev/null", "it is not a regular file" },
+        { file("pipe.reg"), "it is not a regular file" },
+        { file("huge.reg"), "it is larger than 16 MiB" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto run = runReg({ "import", c.path.string() });
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_THAT(run.err, StartsWith("ERROR: Cannot read " + c.path.string() + ": " + c.reason));
+    }
     EXPECT_FALSE(fs::exists(m_env->registryFile()));
 }
 

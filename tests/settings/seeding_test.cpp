@@ -6,6 +6,8 @@
 
 #include "tests/settings/registry_fixture.h"
 
+#include <gmock/gmock.h>
+
 namespace settings_test {
 namespace {
 
@@ -137,6 +139,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, SeedingCameraSizeTest,
         CameraSizeCase { REG_SZ, sz("big"), 0, RawValue { REG_SZ, sz("big") } },
         CameraSizeCase { REG_SZ, sz(""), 0, RawValue { REG_DWORD, dword(0) } },
         CameraSizeCase { REG_BINARY, "\x05", 0, RawValue { REG_DWORD, dword(0) } }));
+
+TEST(StoreWarningTest, NamesTheFileAndTheReasonOfAStoreStartUpCannotUse)
+{
+    using registry_store::StoreState;
+    EXPECT_EQ(Module1::StoreWarning({ StoreState::Ok, "/cfg/registry.sqlite3", {} }), std::nullopt);
+    EXPECT_EQ(Module1::StoreWarning({ StoreState::Missing, "/cfg/registry.sqlite3", {} }), std::nullopt);
+
+    const auto broken = Module1::StoreWarning(
+        { StoreState::Broken, "/cfg/registry.sqlite3", "it is not an SQLite database" });
+    ASSERT_TRUE(broken);
+    EXPECT_THAT(*broken,
+        ::testing::StartsWith(
+            "The settings store /cfg/registry.sqlite3 is broken: it is not an SQLite database."));
+    EXPECT_THAT(*broken, ::testing::HasSubstr("nothing is written to that file"));
+    EXPECT_EQ(broken->find('\n'), std::string::npos);
+
+    const auto readOnly = Module1::StoreWarning(
+        { StoreState::ReadOnly, "/cfg/registry.sqlite3", "this user may not write the file" });
+    ASSERT_TRUE(readOnly);
+    EXPECT_THAT(*readOnly,
+        ::testing::StartsWith("The settings store /cfg/registry.sqlite3 cannot be written (access denied): "
+                              "this user may not write the file."));
+    EXPECT_THAT(*readOnly, ::testing::HasSubstr("changes are not saved"));
+}
 
 } // namespace
 } // namespace settings_test

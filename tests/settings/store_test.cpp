@@ -1,17 +1,25 @@
 // The SQLite store behind the registry stand-in (Linux only): where it lives,
-// what it does with files that are not its own, and transactions.
+// who may read it, what it does with files that are not its own, and transactions.
 #include "app/module1.h"
 #include "platform/registry/registry_store.h"
+#include "platform/registry/store_health.h"
 #include "settings/camera_schema.h"
+#include "settings/process_state.h"
 #include "settings/registry_access.h"
 
 #include "tests/settings/registry_fixture.h"
 
+#include <grp.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -19,6 +27,8 @@ namespace settings_test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
+using registry_store::StoreState;
 using Veskat::LastRegistryStatus;
 using Veskat::SettingValue;
 
@@ -34,6 +44,22 @@ void writeFile(const fs::path& path, const std::string& bytes)
     out << bytes;
 }
 
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The usual umask, whatever the one the tests were started with.
+struct ScopedUmask {
+    explicit ScopedUmask(mode_t mask)
+        : old(::umask(mask))
+    {
+    }
+    ~ScopedUmask() { ::umask(old); }
+    mode_t old;
+};
+
 class StoreTest : public RegistryTest { };
 
 TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
@@ -43,22 +69,67 @@ TEST_F(StoreTest, PathComesFromTheEnvironmentAtEveryCall)
         const veskat_test::ScopedEnv noStore("VESKAT_REGISTRY", std::nullopt);
         const veskat_test::ScopedEnv xdg("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
         EXPECT_EQ(registry_store::storePath(), m_env.dir() / "xdg" / "veskat" / "registry.sqlite3");
-
-        // The folder is made by the first write.
-        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
-        EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
-        EXPECT_TRUE(fs::exists(m_env.dir() / "xdg" / "veskat" / "registry.sqlite3"));
     }
-    EXPECT_FALSE(keyExists(kScratchPath)); // back on this test's own store
+    EXPECT_EQ(registry_store::storePath(), m_env.registryFile());
 }
 
-TEST_F(StoreTest, ReadsOfAMissingStoreCreateNothing)
+// The store holds the cameras' passwords.
+TEST_F(StoreTest, FoldersAndFilesItCreatesAreForItsOwnerOnly)
 {
+    const ScopedUmask usual(022);
+    const veskat_test::ScopedEnv noStore("VESKAT_REGISTRY", std::nullopt);
+    const veskat_test::ScopedEnv xdg("XDG_CONFIG_HOME", (m_env.dir() / "xdg").string());
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), 0751), 0);
+
+    // The first write makes the folders and the store.
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
+    const auto store = m_env.dir() / "xdg" / "veskat" / "registry.sqlite3";
+    EXPECT_EQ(modeOf(m_env.dir() / "xdg"), 0700u);
+    EXPECT_EQ(modeOf(m_env.dir() / "xdg" / "veskat"), 0700u);
+    for (const char* suffix : { "", "-wal", "-shm" })
+        EXPECT_EQ(modeOf(store.string() + suffix), 0600u) << suffix;
+    EXPECT_THAT(std::vector(fs::directory_iterator(store.parent_path()), fs::directory_iterator()),
+        ::testing::SizeIs(3));
+    EXPECT_EQ(modeOf(m_env.dir()), 0751u); // a folder that was there keeps its mode
+}
+
+TEST_F(StoreTest, StoreReadableByOthersIsMadePrivateWhenOpenedAndSaidOnce)
+{
+    std::thread([] { Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local"); }).join();
+    // Another process holds it open, so its -wal and -shm files are there as well.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_env.registryFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "SELECT count(*) FROM keys", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string store = m_env.registryFile().string();
+    for (const char* suffix : { "", "-wal", "-shm" })
+        ASSERT_EQ(::chmod((store + suffix).c_str(), 0644), 0) << suffix;
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(keyExists(kScratchPath));
+    std::thread([] { EXPECT_TRUE(keyExists(kScratchPath)); }).join(); // opened again: nothing more to say
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    sqlite3_close(other);
+
+    for (const char* suffix : { "", "-wal", "-shm" })
+        EXPECT_EQ(modeOf(store + suffix), 0600u) << suffix;
+    EXPECT_THAT(said, ::testing::HasSubstr(store + " was readable by other users"));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+TEST_F(StoreTest, AMissingStoreIsToldAndOnlyAWriteCreatesIt)
+{
+    EXPECT_EQ(registry_store::checkStore().state, StoreState::Missing);
     EXPECT_TRUE(Veskat::ReadRegistryValue(HKEY_LOCAL_MACHINE, kScratchPath, "x", "Local").isEmpty());
     EXPECT_FALSE(keyExists(kScratchPath));
     Veskat::WriteRegistryValue(
         HKEY_LOCAL_MACHINE, kScratchPath, "x", SettingValue::text("y"), REG_SZ, "Local");
     EXPECT_FALSE(fs::exists(m_env.registryFile()));
+
+    Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    const auto health = registry_store::checkStore();
+    EXPECT_EQ(health.state, StoreState::Ok);
+    EXPECT_EQ(health.location, m_env.registryFile().string());
 }
 
 TEST_F(StoreTest, ValuesSurviveAReopenFromAnotherThread)
@@ -127,6 +198,7 @@ TEST_F(StoreTest, LeadingBackslashIsABadPath)
 struct BadStore {
     const char* name;
     std::string (*make)(const std::string& validStore);
+    const char* reason;
 };
 
 class BadStoreTest : public StoreTest, public ::testing::WithParamInterface<BadStore> { };
@@ -151,25 +223,36 @@ TEST_P(BadStoreTest, IsNeverWrittenAndReadsAsEmpty)
     ASSERT_GT(valid.size(), 4096u);
     const std::string bytes = GetParam().make(valid);
     writeFile(m_env.registryFile(), bytes);
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0644), 0);
 
+    const auto health = registry_store::checkStore();
+    EXPECT_EQ(health.state, StoreState::Broken);
+    EXPECT_EQ(health.location, m_env.registryFile().string());
+    EXPECT_EQ(health.reason, GetParam().reason);
     EXPECT_TRUE(Veskat::ReadCameraValue(0, "Title").isEmpty());
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key), ERROR_REGISTRY_IO_FAILED);
     Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
     EXPECT_EQ(LastRegistryStatus, ERROR_REGISTRY_IO_FAILED);
-    Module1::SeedSettings();
+    Module1::CameraSize = 777;
+    EXPECT_EQ(Module1::SeedSettings().state, StoreState::Broken); // and seeds nothing into it
+    EXPECT_EQ(Module1::CameraSize, 0);
     EXPECT_TRUE(registry_store::runInTransaction([] { return true; }) == false);
 
     EXPECT_EQ(readFile(m_env.registryFile()), bytes);
+    EXPECT_EQ(modeOf(m_env.registryFile()), 0644u); // not ours to change
     EXPECT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadStoreTest,
     ::testing::Values(
-        BadStore { "Garbage", [](const std::string&) { return std::string("this is no database\n", 20); } },
-        BadStore { "Empty", [](const std::string&) { return std::string(); } },
-        BadStore { "Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); } },
-        BadStore { "HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); } },
+        BadStore { "Garbage", [](const std::string&) { return std::string("this is no database\n", 20); },
+            "it is not an SQLite database" },
+        BadStore { "Empty", [](const std::string&) { return std::string(); }, "the file is empty" },
+        BadStore { "Truncated", [](const std::string& valid) { return valid.substr(0, valid.size() / 2); },
+            "it is damaged (cut short or overwritten)" },
+        BadStore { "HeaderOnly", [](const std::string& valid) { return valid.substr(0, 100); },
+            "it is damaged (cut short or overwritten)" },
         BadStore { "ForeignDatabase",
             [](const std::string&) {
                 veskat_test::TempEnvironment other;
@@ -178,8 +261,85 @@ INSTANTIATE_TEST_SUITE_P(Files, BadStoreTest,
                 sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
                 sqlite3_close(db);
                 return readFile(other.registryFile());
-            } }),
+            },
+            "it is an SQLite database of another program, not a settings store" }),
     [](const ::testing::TestParamInfo<BadStore>& info) { return std::string(info.param.name); });
+
+// Runs `check` in a child process, as an ordinary user when the tests run as
+// root (file modes do not bind root), and returns its exit code.
+int exitCodeWithoutRoot(const std::function<int()>& check)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(check());
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What a user who may not write the store gets: the check says so, and every
+// registry call that would write fails with ERROR_ACCESS_DENIED.
+struct LockedStore {
+    const char* name;
+    mode_t fileMode;
+    mode_t folderMode;
+    const char* reason;
+    bool readable;
+};
+
+class LockedStoreTest : public StoreTest, public ::testing::WithParamInterface<LockedStore> { };
+
+TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
+{
+    const auto& c = GetParam();
+    std::thread([] {
+        ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "kept"), ERROR_SUCCESS);
+        ASSERT_EQ(setRaw(Veskat::kSettingsRootPath, Veskat::kCameraSizeValue, REG_DWORD, "\x58\x02\0\0"s),
+            ERROR_SUCCESS);
+    }).join();
+    // Closed, as after the last program using it ended.
+    ASSERT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), c.fileMode), 0);
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), c.folderMode), 0);
+
+    const int failed = exitCodeWithoutRoot([&] {
+        const auto health = registry_store::checkStore();
+        if (health.state != StoreState::ReadOnly || health.reason.find(c.reason) == std::string::npos)
+            return 1;
+        HKEY key = nullptr;
+        LONG write = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchPath, 0, KEY_ALL_ACCESS, &key);
+        if (write == ERROR_SUCCESS) {
+            write = RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("new"), 4);
+            RegCloseKey(key);
+        }
+        if (write != ERROR_ACCESS_DENIED)
+            return 2;
+        Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, std::string(kScratchPath) + "\\Sub", "Local");
+        if (LastRegistryStatus != ERROR_ACCESS_DENIED)
+            return 3;
+        const RawValue read = getRaw(kScratchPath, "x");
+        if (c.readable ? read != RawValue { REG_SZ, "kept" } : read.type != 0xFFFFFFFFu)
+            return 4;
+        // Start-up writes nothing and loads what it can.
+        if (Module1::SeedSettings().state != StoreState::ReadOnly
+            || Module1::CameraSize != (c.readable ? 600 : 0))
+            return 5;
+        return 0;
+    });
+    ASSERT_EQ(::chmod(m_env.dir().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0600), 0);
+    const char* checks[] = { "passed", "the check", "a value write", "a key creation", "a read", "start-up" };
+    EXPECT_EQ(failed, 0) << (failed >= 0 && failed <= 5 ? checks[failed] : "the child process");
+    EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue { REG_SZ, "kept" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, LockedStoreTest,
+    ::testing::Values(LockedStore { "ReadOnlyFile", 0444, 0777, "may not write the file", true },
+        LockedStore { "ReadOnlyFolder", 0666, 0555, "may not create files in its folder", false }),
+    [](const ::testing::TestParamInfo<LockedStore>& info) { return std::string(info.param.name); });
 
 class TransactionTest : public StoreTest { };
 

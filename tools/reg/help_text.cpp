@@ -82,6 +82,8 @@ constexpr const char* kExport = R"(veskat-reg export KEY FILE [/y]
   Windows' registry editor ("Windows Registry Editor Version 5.00",
   UTF-16LE), which regedit on Windows and veskat-reg import read.
   Values are written in alphabetical order, (Default) first; subkeys too.
+  FILE holds the cameras' passwords: it is written readable by its owner
+  only (mode 0600), also when it replaces an existing file.
   /y       overwrites an existing FILE without asking. Without /y the question
            is asked on a terminal; when standard input is not a terminal the
            command fails.
@@ -93,6 +95,7 @@ constexpr const char* kImport = R"(veskat-reg import FILE
   set, [-KEY] deletes a key and "NAME"=- a value.
   Reads what Windows' registry editor writes: "Windows Registry Editor Version
   5.00" files (UTF-16LE, or UTF-8) and "REGEDIT4" files (UTF-8).
+  FILE must be a regular file of at most 16 MiB (a settings export is a few KiB).
   The whole file is checked first: a file with a fault is rejected with its
   line number and the reason, and nothing is changed. The changes are then
   made all together or not at all.

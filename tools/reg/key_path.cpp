@@ -1,5 +1,7 @@
 #include "tools/reg/key_path.h"
 
+#include "tools/reg/text_encoding.h"
+
 #include <algorithm>
 
 namespace regfile {
@@ -96,7 +98,7 @@ std::optional<KeyPath> parseKeyPath(std::string_view text, bool allowShortRoots,
         }
         std::string roots = allowShortRoots ? "HKLM, HKCU, HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER"
                                             : "HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER";
-        error = "the key name \"" + std::string(text) + "\" does not start with " + roots;
+        error = "the key name " + quotedExcerpt(text) + " does not start with " + roots;
         for (const auto& spelling : kRoots) {
             if (slash == std::string_view::npos && startsWithNoCase(text, spelling.name)
                 && (allowShortRoots || !spelling.isShort) && text.size() > spelling.name.size()) {
@@ -113,7 +115,7 @@ std::optional<KeyPath> parseKeyPath(std::string_view text, bool allowShortRoots,
     const bool badRest = !rest.empty()
         && (rest.front() == '\\' || rest.back() == '\\' || rest.find("\\\\") != std::string_view::npos);
     if (badRest || (rest.empty() && text.size() > head.size() + 1)) {
-        error = "the key name \"" + std::string(text) + "\" has an empty part between backslashes";
+        error = "the key name " + quotedExcerpt(text) + " has an empty part between backslashes";
         return std::nullopt;
     }
     return KeyPath { found->root, std::string(rest) };

@@ -7,6 +7,7 @@
 #include "tools/reg/key_path.h"
 #include "tools/reg/text_encoding.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -69,6 +70,10 @@ struct ParseError {
     int line = 0; // 1-based; 0 when the fault concerns the file as a whole
     std::string reason;
 };
+
+// The largest .reg file import reads: settings exports are a few KiB, and a
+// wrong file name must not read a disk image into memory.
+inline constexpr std::size_t kMaxRegFileBytes = 16 * 1024 * 1024;
 
 inline constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 inline constexpr std::string_view kRegedit4Header = "REGEDIT4";

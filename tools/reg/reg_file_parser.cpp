@@ -309,8 +309,7 @@ private:
                     return fail(lineNo, "two commas without a hex byte between them");
             } else if (token.size() > 2 || hexDigit(token[0]) < 0
                 || (token.size() == 2 && hexDigit(token[1]) < 0)) {
-                return fail(
-                    lineNo, "\"" + std::string(token) + "\" is not a hex byte (two hex digits, e.g. 0a)");
+                return fail(lineNo, quotedExcerpt(token) + " is not a hex byte (two hex digits, e.g. 0a)");
             } else {
                 int v = hexDigit(token[0]);
                 if (token.size() == 2)

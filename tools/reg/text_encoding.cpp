@@ -152,4 +152,15 @@ std::optional<std::string> utf16leToUtf8(const std::uint8_t* data, std::size_t s
     return out;
 }
 
+std::string quotedExcerpt(std::string_view text)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A cut only before the first byte of a character keeps the excerpt valid UTF-8.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == kExcerptChars)
+            return "\"" + std::string(text.substr(0, i)) + "\xE2\x80\xA6\"";
+    }
+    return "\"" + std::string(text) + "\"";
+}
+
 } // namespace regfile

@@ -29,4 +29,9 @@ inline std::optional<std::string> utf16leToUtf8(const Bytes& bytes)
 // True for valid UTF-8; otherwise false with the offset of the first bad byte in `badOffset`.
 bool isValidUtf8(std::string_view text, std::size_t* badOffset = nullptr);
 
+// `text` in double quotes for an error message, cut after kExcerptChars
+// characters and marked with "…": a token read from a file can be megabytes long.
+inline constexpr std::size_t kExcerptChars = 60;
+std::string quotedExcerpt(std::string_view text);
+
 } // namespace regfile

@@ -7,11 +7,15 @@
 
 #include "platform/registry/registry_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace regtool {
@@ -24,55 +28,109 @@ bool hasLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// Writes next to the target and renames, so that a failed export never
-// leaves a half-written file in place of a good one.
+// Writes all of `bytes`, going on after a short write or a signal.
+bool writeAll(int fd, const regfile::Bytes& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes a new file next to the target and renames it over the target, so
+// that a failed export never leaves a half-written file in place of a good
+// one. The new file has a name nobody can guess and is created, never
+// opened through a link someone planted, and is for its owner only (0600):
+// an export holds the cameras' passwords.
 bool writeFileAtomically(const fs::path& target, const regfile::Bytes& content, std::string& error)
 {
-    fs::path temp = target;
-    temp += ".veskat-reg-tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = std::strerror(errno);
-            return false;
-        }
-        out.write(
-            reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            error = std::strerror(errno);
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return false;
-        }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const fs::path temp(name);
+    // mkostemp gives 0600 less the umask: make it exactly 0600.
+    bool written = ::fchmod(fd, 0600) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+    int failure = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        failure = errno;
     }
     std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        error = ec.message();
+    if (written)
+        fs::rename(temp, target, ec);
+    if (!written || ec) {
+        error = written ? ec.message() : std::strerror(failure);
         fs::remove(temp, ec);
         return false;
     }
     return true;
 }
 
+// Takes regular files only (a device or a pipe would be read without end),
+// and of at most kMaxRegFileBytes.
 bool readFile(const fs::path& path, regfile::Bytes& content, std::string& error)
 {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        error = "it is a folder";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Non-blocking, so that opening a pipe that has no writer does not wait for one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "read error";
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer { fd };
+    struct stat info { };
+    if (::fstat(fd, &info) != 0) {
+        error = std::strerror(errno);
         return false;
     }
+    if (S_ISDIR(info.st_mode)) {
+        error = "it is a folder";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "it is not a regular file";
+        return false;
+    }
+    const auto tooLarge = [&] {
+        error = "it is larger than " + std::to_string(regfile::kMaxRegFileBytes / (1024 * 1024))
+            + " MiB, far more than any settings export";
+        return false;
+    };
+    if (static_cast<std::uintmax_t>(info.st_size) > regfile::kMaxRegFileBytes)
+        return tooLarge();
+    // The file may grow while it is read: one byte over the limit is enough to know.
+    content.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == content.size()) {
+            if (done > regfile::kMaxRegFileBytes)
+                return tooLarge();
+            content.resize(std::min<std::size_t>(content.size() * 2, regfile::kMaxRegFileBytes + 1));
+        }
+        const ssize_t got = ::read(fd, content.data() + done, content.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    content.resize(done);
     return true;
 }
 
