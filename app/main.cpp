@@ -3,19 +3,34 @@
 // The process runs until its last top-level window (the frame, or the
 // configuration window when that stays open longer) has closed.
 #include "app/module1.h"
+#include "app/viewer_options.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/media/media_engine.h"
+
+#include "veskat_version.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <iostream>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+    const viewer::OptionsResult options
+        = viewer::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.action != viewer::Action::Run) {
+        std::fputs(options.message.c_str(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+
     QApplication app(argc, argv);
     // The decode threads draw with Qt: they stop before the application goes.
     media::MediaEngineShutdown engineShutdown;
+    QApplication::setApplicationVersion(QString::fromLatin1(buildinfo::kVersion));
+    // Lets a Wayland desktop match the windows to the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(buildinfo::kAppId));
     const auto warning = Module1::StoreWarning(Module1::SeedSettings());
     if (warning)
         std::cerr << "veskat-cameras: " << *warning << std::endl;

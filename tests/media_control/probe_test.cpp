@@ -2,6 +2,8 @@
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 
+#include "veskat_version.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@ namespace {
 struct ProbeRun {
     int exitCode = -1;
     QStringList lines;
+    QString err;
 };
 
 // `input` goes to the probe's standard input; `password` into its environment.
@@ -39,6 +42,7 @@ ProbeRun runProbe(const QStringList& arguments, const QByteArray& input = {}, co
     run.exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
     run.lines
         = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.err = QString::fromLocal8Bit(probe.readAllStandardError());
     return run;
 }
 
@@ -125,6 +129,24 @@ TEST(Probe, BadCommandLineIsRefused)
     EXPECT_EQ(runProbe({}).exitCode, 2);
     EXPECT_EQ(runProbe({ "http://127.0.0.1/", "--seconds", "soon" }).exitCode, 2);
     EXPECT_EQ(runProbe({ "http://127.0.0.1/", "--colour" }).exitCode, 2);
+}
+
+TEST(Probe, AnUnknownOptionIsOneLineOnStandardError)
+{
+    for (const char* option : { "--colour", "-c" }) {
+        const ProbeRun run = runProbe({ "http://127.0.0.1/", option });
+        EXPECT_EQ(run.exitCode, 2) << option;
+        EXPECT_TRUE(run.lines.isEmpty()) << option;
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(option))) << run.err.toStdString();
+    }
+}
+
+TEST(Probe, VersionIsTheReleaseNumberOfTheBuild)
+{
+    const ProbeRun run = runProbe({ "--version" });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines, QStringList { QStringLiteral("veskat-probe %1").arg(buildinfo::kVersion) });
 }
 
 // ffmpeg's multipart muxer behind its own HTTP server, which labels the

@@ -3,8 +3,11 @@
 #include "tests/reg/reg_test_support.h"
 #include "tests/support/test_env.h"
 
+#include "veskat_version.h"
+
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace regtest;
@@ -42,6 +45,27 @@ TEST_F(VeskatRegProgram, HelpGoesToStandardOutput)
     auto run = reg({ "import", "/?" });
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("nothing is changed"));
+}
+
+TEST_F(VeskatRegProgram, VersionIsTheReleaseNumberOfTheBuild)
+{
+    auto run = reg({ "--version" });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string("veskat-reg ") + buildinfo::kVersion + "\n");
+    EXPECT_EQ(run.err, "");
+}
+
+// reg's own syntax errors keep exit code 1 (see below); an option in place of
+// the operation is a wrong command line of the usual kind.
+TEST_F(VeskatRegProgram, AnUnknownOptionIsOneLineOnStandardErrorWithExitCode2)
+{
+    for (const char* option : { "--verbose", "-x", "/x" }) {
+        auto run = reg({ option, "query", kRootArg });
+        EXPECT_EQ(run.exitCode, 2) << option;
+        EXPECT_EQ(run.out, "") << option;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(option));
+    }
 }
 
 TEST_F(VeskatRegProgram, SetsCameraSizeInTheStoreOfVeskatRegistry)

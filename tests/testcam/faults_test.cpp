@@ -4,6 +4,8 @@
 #include "tests/support/testcam_process.h"
 #include "tests/testcam/stream_reader.h"
 
+#include "veskat_version.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
@@ -146,7 +148,29 @@ INSTANTIATE_TEST_SUITE_P(Table, BadArguments,
     testing::Values(QStringList { "--size", "640" }, QStringList { "--size", "0x0" },
         QStringList { "--fps", "0" }, QStringList { "--quality", "101" }, QStringList { "--auth", "digest" },
         QStringList { "--auth", "ntlm", "--user", "u" }, QStringList { "--cameras", "0" },
-        QStringList { "--stall-after", "-3" }, QStringList { "--live", "--precoded" },
-        QStringList { "--unknown" }));
+        QStringList { "--stall-after", "-3" }, QStringList { "--live", "--precoded" }));
+
+TEST(Process, AnUnknownOptionIsOneLineOnStandardErrorWithExitCode2)
+{
+    for (const char* option : { "--unknown", "-u" }) {
+        QProcess process;
+        process.start(program(), { "--duration", "5", option });
+        ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(process.exitCode(), 2) << option;
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.contains(option)) << err.toStdString();
+        EXPECT_FALSE(process.readAllStandardOutput().contains("ready"));
+    }
+}
+
+TEST(Process, VersionIsTheReleaseNumberOfTheBuild)
+{
+    QProcess process;
+    process.start(program(), { "--version" });
+    ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(), QByteArray("veskat-testcam ") + buildinfo::kVersion + "\n");
+}
 
 } // namespace

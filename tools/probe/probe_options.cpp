@@ -1,5 +1,7 @@
 #include "tools/probe/probe_options.h"
 
+#include "veskat_version.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -8,17 +10,30 @@ namespace probe {
 namespace {
 
 const char* const kUsage
-    = "usage: veskat-probe URL [--user U] [--password P | --password-stdin] [--seconds N]\n"
+    = "Usage: veskat-probe URL [--user U] [--password P | --password-stdin] [--seconds N]\n"
       "Plays the camera stream at URL for N seconds (default 10) as a camera window would,\n"
       "prints every status change, then a summary. Exits 0 when pictures arrived.\n"
       "\n"
-      "The password can also come from the environment variable VESKAT_PROBE_PASSWORD, or\n"
-      "with --password-stdin from the first line of standard input; both keep it out of the\n"
-      "process list, where --password P is visible to every user of the machine.\n";
+      "Options:\n"
+      "      --user U          user name for the camera\n"
+      "      --password P      password for the camera (visible to every user in the\n"
+      "                        process list: prefer one of the two ways below)\n"
+      "      --password-stdin  read the password from the first line of standard input\n"
+      "      --seconds N       how long to play (default 10)\n"
+      "  -h, --help            show this help and exit\n"
+      "      --version         show the version and exit\n"
+      "\n"
+      "Environment:\n"
+      "  VESKAT_PROBE_PASSWORD  the password, when neither --password nor --password-stdin\n"
+      "                         is given\n"
+      "\n"
+      "Exit status: 0 pictures arrived, 1 none did, 2 a wrong command line, 3 the media\n"
+      "control could not be created.\n";
 
+// One line, so that a script's log shows what was wrong and where to look.
 ParseResult failure(const std::string& message)
 {
-    return ParseResult { std::nullopt, message + "\n" + kUsage, 2 };
+    return ParseResult { std::nullopt, "veskat-probe: " + message + " (see veskat-probe --help)\n", 2 };
 }
 
 } // namespace
@@ -39,6 +54,8 @@ ParseResult parseOptions(const std::vector<std::string>& arguments, const char* 
         const std::string& arg = arguments[i];
         if (arg == "--help" || arg == "-h")
             return ParseResult { std::nullopt, kUsage, 0 };
+        if (arg == "--version")
+            return ParseResult { std::nullopt, std::string("veskat-probe ") + buildinfo::kVersion + "\n", 0 };
         if (arg == "--password-stdin") {
             options.passwordFromStdin = true;
             continue;
@@ -46,7 +63,7 @@ ParseResult parseOptions(const std::vector<std::string>& arguments, const char* 
         const bool takesValue = arg == "--user" || arg == "--password" || arg == "--seconds";
         if (takesValue) {
             if (i + 1 >= arguments.size())
-                return failure("veskat-probe: " + arg + " needs a value");
+                return failure(arg + " needs a value");
             const std::string& value = arguments[++i];
             if (arg == "--user") {
                 options.user = value;
@@ -58,23 +75,23 @@ ParseResult parseOptions(const std::vector<std::string>& arguments, const char* 
                 const double seconds = std::strtod(value.c_str(), &end);
                 if (value.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0
                     || seconds > 86400)
-                    return failure(
-                        "veskat-probe: --seconds needs a number of seconds, not \"" + value + "\"");
+                    return failure("--seconds needs a number of seconds, not \"" + value + "\"");
                 options.seconds = seconds;
             }
-        } else if (arg.rfind("--", 0) == 0) {
-            return failure("veskat-probe: unknown option " + arg);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            // A camera URL never starts with a dash.
+            return failure("unknown option " + arg);
         } else if (!haveUrl) {
             options.url = arg;
             haveUrl = true;
         } else {
-            return failure("veskat-probe: only one URL, please");
+            return failure("only one URL, please");
         }
     }
     if (!haveUrl)
-        return failure("veskat-probe: no URL given");
+        return failure("no URL given");
     if (passwordGiven && options.passwordFromStdin)
-        return failure("veskat-probe: --password and --password-stdin exclude each other");
+        return failure("--password and --password-stdin exclude each other");
     if (!passwordGiven && !options.passwordFromStdin && passwordVariable)
         options.password = passwordVariable;
     return ParseResult { options, {}, 0 };

@@ -79,6 +79,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return SyntaxError { "no operation was given", std::nullopt };
     if (isHelp(args[0]))
         return HelpRequest {};
+    if (lowered(args[0]) == "--version")
+        return VersionRequest {};
+    // An operation never starts with a switch character.
+    if (args[0].size() > 1 && (args[0][0] == '-' || args[0][0] == '/'))
+        return UnknownOption { args[0] };
 
     const auto verb = lowered(args[0]);
     const auto entry = std::find_if(

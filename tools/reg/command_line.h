@@ -31,12 +31,20 @@ struct HelpRequest {
     std::optional<Operation> operation;
 };
 
+// Asks for the version (--version in place of the operation).
+struct VersionRequest { };
+
+// An option in place of the operation that is neither help nor --version.
+struct UnknownOption {
+    std::string option;
+};
+
 struct SyntaxError {
     std::string message;
     std::optional<Operation> operation; // whose usage to point to
 };
 
-using ParsedCommandLine = std::variant<Command, HelpRequest, SyntaxError>;
+using ParsedCommandLine = std::variant<Command, HelpRequest, VersionRequest, UnknownOption, SyntaxError>;
 
 // `args` without the program name.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -2,6 +2,8 @@
 #include "tools/reg/commands.h"
 #include "tools/reg/help_text.h"
 
+#include "veskat_version.h"
+
 namespace regtool {
 
 int runCommandLine(const std::vector<std::string>& args, Console& console)
@@ -10,6 +12,14 @@ int runCommandLine(const std::vector<std::string>& args, Console& console)
     if (const auto* help = std::get_if<HelpRequest>(&parsed)) {
         console.out() << usageText(help->operation);
         return kExitSuccess;
+    }
+    if (std::holds_alternative<VersionRequest>(parsed)) {
+        console.out() << "veskat-reg " << buildinfo::kVersion << '\n';
+        return kExitSuccess;
+    }
+    if (const auto* unknown = std::get_if<UnknownOption>(&parsed)) {
+        console.err() << "veskat-reg: unknown option " << unknown->option << " (see veskat-reg /?)\n";
+        return kExitUsage;
     }
     if (const auto* error = std::get_if<SyntaxError>(&parsed)) {
         console.err() << "ERROR: Invalid syntax: " << error->message << ".\n";

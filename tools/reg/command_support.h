@@ -10,6 +10,8 @@ namespace regtool {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
+// An unknown option in place of the operation; reg's own syntax errors stay 1.
+constexpr int kExitUsage = 2;
 
 inline int fail(Console& console, const std::string& message)
 {

@@ -4,13 +4,14 @@ namespace regtool {
 namespace {
 
 constexpr const char* kGeneral
-    = R"(veskat-reg: edits the settings store of veskat-cameras, like Windows' reg command.
-
-  veskat-reg query  KEY [/v NAME | /ve] [/s]
-  veskat-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]
-  veskat-reg delete KEY [/v NAME | /ve | /va] [/f]
-  veskat-reg export KEY FILE [/y]
-  veskat-reg import FILE
+    = R"(Usage: veskat-reg query  KEY [/v NAME | /ve] [/s]
+  or:  veskat-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]
+  or:  veskat-reg delete KEY [/v NAME | /ve | /va] [/f]
+  or:  veskat-reg export KEY FILE [/y]
+  or:  veskat-reg import FILE
+  or:  veskat-reg OPERATION /?
+  or:  veskat-reg /? | -h | --help | --version
+Edits the settings store of veskat-cameras, like Windows' reg command.
 
   KEY    HKLM\SUBKEY or HKCU\SUBKEY (also HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER).
          Quote it in the shell so that the backslashes stay: 'HKLM\SOFTWARE\VESKAT'.
@@ -25,7 +26,8 @@ unless /f (export: /y) is given.
 Store: $VESKAT_REGISTRY when set, else $XDG_CONFIG_HOME/veskat/registry.sqlite3
 (~/.config/veskat/registry.sqlite3).
 
-Exit code: 0 on success, 1 on any error (the message is on standard error).
+Exit code: 0 on success, 1 on any error (the message is on standard error),
+2 for an unknown option in place of the operation (such as --verbose).
 
 Example: make every camera window 600 twips larger:
   veskat-reg add 'HKLM\SOFTWARE\VESKAT\VESKAT_CAMERAS' /v CameraSize0to1500 /t REG_DWORD /d 600 /f

@@ -1,16 +1,24 @@
 #include "tools/testcam/options.h"
 
+#include "veskat_version.h"
+
 #include <QCommandLineParser>
 
 namespace testcam {
 
 namespace {
 
-ParseResult failure(const QString& message)
+// A value out of range or a missing argument: 1, as the tests and scripts know
+// it. An option nobody knows: 2, the usual code for a wrong command line.
+constexpr int kExitBadValue = 1;
+constexpr int kExitUnknownOption = 2;
+
+// One line, so that a script's log shows what was wrong and where to look.
+ParseResult failure(const QString& message, int exitCode = kExitBadValue)
 {
     ParseResult r;
-    r.message = QStringLiteral("veskat-testcam: %1\nTry --help.\n").arg(message);
-    r.exitCode = 1;
+    r.message = QStringLiteral("veskat-testcam: %1 (see veskat-testcam --help)\n").arg(message);
+    r.exitCode = exitCode;
     return r;
 }
 
@@ -53,10 +61,12 @@ ParseResult parseOptions(const QStringList& arguments)
         QStringLiteral("A test camera: serves generated Motion-JPEG streams at /axis-cgi/mjpg/video.cgi\n"
                        "on 127.0.0.1, one camera per port. Each part carries X-Send-Time-Us (microseconds\n"
                        "since the Unix epoch) and X-Frame (the camera's frame counter).\n"
-                       "Prints a line containing \"ready\" once every port listens; exit code 2 when a\n"
-                       "port cannot be bound."));
+                       "Prints a line containing \"ready\" once every port listens.\n\n"
+                       "Exit status: 0 after --duration or on SIGTERM, 1 for a wrong option value,\n"
+                       "2 for an unknown option or a port that cannot be bound."));
     const QCommandLineOption help(
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     const QCommandLineOption cameras(QStringLiteral("cameras"),
         QStringLiteral("Number of cameras, on consecutive ports (default 1)."), QStringLiteral("N"),
         QStringLiteral("1"));
@@ -93,14 +103,25 @@ ParseResult parseOptions(const QStringList& arguments)
         QStringLiteral("Refuse connections for the first S seconds."), QStringLiteral("S"));
     const QCommandLineOption duration(QStringLiteral("duration"),
         QStringLiteral("Exit after S seconds (default 3600)."), QStringLiteral("S"), QStringLiteral("3600"));
-    p.addOptions({ help, cameras, port, size, fps, quality, user, password, auth, live, precoded, stall, drop,
-        refuse, duration });
+    p.addOptions({ help, version, cameras, port, size, fps, quality, user, password, auth, live, precoded,
+        stall, drop, refuse, duration });
 
-    if (!p.parse(arguments))
+    if (!p.parse(arguments)) {
+        if (!p.unknownOptionNames().isEmpty()) {
+            const QString name = p.unknownOptionNames().first();
+            return failure(QStringLiteral("unknown option %1%2").arg(name.size() == 1 ? "-" : "--", name),
+                kExitUnknownOption);
+        }
         return failure(p.errorText());
+    }
     if (p.isSet(help)) {
         ParseResult r;
         r.message = p.helpText();
+        return r;
+    }
+    if (p.isSet(version)) {
+        ParseResult r;
+        r.message = QStringLiteral("veskat-testcam %1\n").arg(QLatin1String(buildinfo::kVersion));
         return r;
     }
     if (!p.positionalArguments().isEmpty())
