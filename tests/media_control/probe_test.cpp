@@ -20,7 +20,6 @@ struct ProbeRun {
 ProbeRun runProbe(const QStringList& arguments, const QByteArray& input = {}, const QString& password = {})
 {
     QProcess probe;
-    veskat_test::startWithFork(probe);
     if (!password.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VESKAT_PROBE_PASSWORD"), password);
@@ -159,7 +158,6 @@ TEST(Probe, PlaysFfmpegsMultipartStream)
     const int port = veskat_test::freeLoopbackPort();
     const QString url = QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port);
     QProcess server;
-    veskat_test::startWithFork(server);
     server.setProgram(ffmpeg);
     // Serves one client, and stops by itself after 20 s of stream.
     server.setArguments({ "-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25",

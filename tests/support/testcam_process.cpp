@@ -10,12 +10,6 @@
 
 namespace veskat_test {
 
-void startWithFork(QProcess& process)
-{
-    // Any child-process modifier makes Qt fork instead of vfork.
-    process.setChildProcessModifier([] {});
-}
-
 int freeLoopbackPort()
 {
     QTcpServer server;
@@ -47,7 +41,6 @@ TestcamProcess::TestcamProcess(
         if (!portsFree(base, cameras))
             continue;
         auto process = std::make_unique<QProcess>();
-        startWithFork(*process);
         process->setProgram(program);
         QStringList all { "--cameras", QString::number(cameras), "--port", QString::number(base),
             "--duration", QString::number(durationSeconds) };

@@ -48,11 +48,6 @@ private:
     QString m_banner;
 };
 
-// Makes `process` start its program with a plain fork() rather than Qt's
-// vfork-like default, under which ThreadSanitizer loses track of the locks
-// the test's own thread holds and reports races that are none.
-void startWithFork(QProcess& process);
-
 // A port on 127.0.0.1 that nothing listens on right now.
 int freeLoopbackPort();
 
