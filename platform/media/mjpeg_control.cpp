@@ -129,6 +129,8 @@ void MjpegControl::start()
     // camera's picture would mislead.
     if (m_url != m_startedUrl) {
         m_picture = QImage();
+        m_pictureJpeg.reset();
+        m_pictureSize = QSize();
         m_pictureUnpainted = false;
         m_startedUrl = m_url;
         update();
@@ -211,6 +213,11 @@ void MjpegControl::onPictureReady()
     if (m_pictureUnpainted)
         ++m_droppedUnpainted;
     m_picture = std::move(picture->image);
+    m_pictureJpeg = std::move(picture->jpeg);
+    if (picture->sourceSize != m_pictureSize) {
+        m_pictureSize = picture->sourceSize;
+        emit pictureSizeChanged(m_pictureSize);
+    }
     m_pictureSendTimeUs = picture->sendTimeUs;
     m_pictureTime = QDateTime::currentDateTime();
     m_pictureUnpainted = true;

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -47,6 +48,9 @@ struct ReadyPicture {
     QImage image;
     QSize sourceSize;
     std::int64_t sendTimeUs = 0;
+    // The part's bytes as the camera sent them, moved here (never copied) so
+    // that a snapshot can save the picture on screen as it came.
+    std::shared_ptr<const std::string> jpeg;
 };
 
 class StreamState {
