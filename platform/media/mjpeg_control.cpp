@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <new>
 
 namespace media {
@@ -148,7 +149,9 @@ void MjpegControl::start()
     // A hidden widget gets its resize event only when shown; its size is right already.
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
-    m_engine.network().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs }, session);
+    const char* extraCa = std::getenv(kExtraCaVariable);
+    m_engine.network().start(
+        m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, extraCa ? extraCa : "" }, session);
 }
 
 void MjpegControl::stop()

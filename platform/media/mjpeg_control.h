@@ -27,6 +27,10 @@ class MjpegControl final : public MediaControl {
 public:
     static constexpr int kDefaultTimeoutMs = 25000;
     static constexpr int kMinTimeoutMs = 500;
+    // Names a PEM file of certificate authorities that https cameras may
+    // chain to besides the system's (a camera's own CA or self-signed
+    // certificate). Verification stays on; read at every start.
+    static constexpr const char* kExtraCaVariable = "VESKAT_CAMERA_CA_FILE";
 
     MjpegControl(MediaEngine& engine, QWidget* parent = nullptr);
     ~MjpegControl() override;

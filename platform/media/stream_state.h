@@ -33,6 +33,9 @@ struct StreamConfig {
     std::string user;
     std::string password;
     int timeoutMs = 25000;
+    // A PEM file of certificate authorities trusted for https cameras besides
+    // the system's; empty for the system's alone.
+    std::string extraCaFile;
 };
 
 // A part as it came from the camera, waiting to be decoded.
