@@ -146,6 +146,13 @@ void MjpegControl::start()
         m_engine.network().stop(m_state);
         return;
     }
+    if (hasAnyAddressHost(m_url)) {
+        // Linux would take 0.0.0.0 for this machine and hand the camera's
+        // password to whatever listens here; Windows refuses to connect to it.
+        m_state->beginSession(Status::ConnectionFailed, "no camera address (" + urlForDisplay(m_url) + ")");
+        m_engine.network().stop(m_state);
+        return;
+    }
     // A hidden widget gets its resize event only when shown; its size is right already.
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
@@ -168,6 +175,19 @@ std::int32_t MjpegControl::status() const
 QString MjpegControl::statusDetail() const
 {
     return QString::fromStdString(m_state->detail());
+}
+
+void MjpegControl::setFailureNote(const QString& note)
+{
+    m_failureNote = note;
+    update();
+}
+
+QString MjpegControl::shownDetail() const
+{
+    const std::int32_t current = status();
+    const bool failing = current == Status::ConnectionFailed || current > Status::Stalled;
+    return failing && !m_failureNote.isEmpty() ? m_failureNote : statusDetail();
 }
 
 MediaStats MjpegControl::stats() const
@@ -251,7 +271,7 @@ void MjpegControl::paintEvent(QPaintEvent*)
     const QString meaning = QString::fromUtf8(statusMeaning(current));
     if (m_picture.isNull()) {
         painter.fillRect(rect(), QColor(28, 28, 30));
-        paintMessage(painter, meaning, statusDetail());
+        paintMessage(painter, meaning, shownDetail());
         return;
     }
     if (m_picture.size() != size() * devicePixelRatioF())

@@ -42,6 +42,12 @@ public:
     std::int32_t status() const;
     // What went wrong, in a few words ("HTTP 404", "Connection refused"); may be empty.
     QString statusDetail() const;
+    // Said in place of the detail while the stream fails (1025, above 1027):
+    // a reason the control cannot know, such as an address never set. Empty
+    // for none.
+    void setFailureNote(const QString& note);
+    // The detail as the picture area shows it: the note when one applies.
+    QString shownDetail() const;
     // The picture on screen as the camera sent it (its JPEG bytes, shared
     // with nothing that changes them); null before the first picture.
     std::shared_ptr<const std::string> pictureJpeg() const { return m_pictureJpeg; }
@@ -85,6 +91,7 @@ private:
     int m_lastStatus = 0;
     QImage m_picture;
     std::shared_ptr<const std::string> m_pictureJpeg; // the bytes m_picture was decoded from
+    QString m_failureNote;
     QSize m_pictureSize;
     QDateTime m_pictureTime; // when the shown picture arrived
     std::int64_t m_pictureSendTimeUs = 0;

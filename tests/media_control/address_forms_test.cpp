@@ -1,5 +1,6 @@
-// Camera addresses beyond the Axis form: https with certificates checked,
-// and where credentials go.
+// Camera addresses beyond the Axis form: https with certificates checked, the
+// unset address 0.0.0.0, and where credentials go.
+#include "platform/media/stream_url.h"
 #include "tests/media_control/control_fixture.h"
 #include "tests/media_control/loopback_servers.h"
 #include "tests/media_control/test_pictures.h"
@@ -23,6 +24,28 @@ using media_test::configure;
 using media_test::makeControl;
 using media_test::statusOf;
 using media_test::waitForStatus;
+
+TEST(AnyAddressHost, IsEverySpellingOfTheAnyAddress)
+{
+    for (const char* url : { "http://0.0.0.0/axis-cgi/mjpg/video.cgi", "http://0/x", "http://0x0:8080/",
+             "http://user:pw@0.0.0.0/", "http://[::]/x" })
+        EXPECT_TRUE(media::hasAnyAddressHost(url)) << url;
+    for (const char* url : { "http://127.0.0.1/", "http://0.0.0.1/", "http://cam/", "http:///x", "" })
+        EXPECT_FALSE(media::hasAnyAddressHost(url)) << url;
+}
+
+TEST(AnyAddressHost, IsAConnectionFailureWithoutAConnection)
+{
+    auto control = makeControl();
+    configure(*control, QStringLiteral("http://0.0.0.0/axis-cgi/mjpg/video.cgi"), "root", "pw");
+    control->invoke(media::DispId::Start);
+    EXPECT_EQ(statusOf(*control), media::Status::ConnectionFailed);
+    EXPECT_EQ(control->statusDetail(),
+        QStringLiteral("no camera address (http://0.0.0.0/axis-cgi/mjpg/video.cgi)"));
+
+    control->setFailureNote(QStringLiteral("set one"));
+    EXPECT_EQ(control->shownDetail(), QStringLiteral("set one"));
+}
 
 // A redirect to another port of the same host takes no password along.
 TEST(CredentialScope, ARedirectToAnotherPortGetsNoCredentials)
