@@ -78,4 +78,12 @@ bool hasAnyAddressHost(const std::string& url)
     return name == "0.0.0.0" || name == "[::]";
 }
 
+std::string streamUrlForAddress(const std::string& address)
+{
+    const std::string start = lowerCase(address.substr(0, 8));
+    if (start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0)
+        return address;
+    return "http://" + address + "/axis-cgi/mjpg/video.cgi";
+}
+
 } // namespace media

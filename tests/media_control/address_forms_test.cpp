@@ -1,5 +1,5 @@
-// Camera addresses beyond the Axis form: https with certificates checked, the
-// unset address 0.0.0.0, and where credentials go.
+// Camera addresses beyond the Axis form: whole http(s) URLs, https with
+// certificates checked, the unset address 0.0.0.0, and where credentials go.
 #include "platform/media/stream_url.h"
 #include "tests/media_control/control_fixture.h"
 #include "tests/media_control/loopback_servers.h"
@@ -24,6 +24,29 @@ using media_test::configure;
 using media_test::makeControl;
 using media_test::statusOf;
 using media_test::waitForStatus;
+
+struct AddressCase {
+    const char* address;
+    const char* url;
+};
+
+class AddressForm : public testing::TestWithParam<AddressCase> { };
+
+TEST_P(AddressForm, BecomesTheStreamUrl)
+{
+    EXPECT_EQ(media::streamUrlForAddress(GetParam().address), GetParam().url);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, AddressForm,
+    testing::Values(AddressCase { "10.1.2.3", "http://10.1.2.3/axis-cgi/mjpg/video.cgi" },
+        AddressCase { "", "http:///axis-cgi/mjpg/video.cgi" },
+        AddressCase { " http://cam/x", "http:// http://cam/x/axis-cgi/mjpg/video.cgi" },
+        AddressCase { "httpcam", "http://httpcam/axis-cgi/mjpg/video.cgi" },
+        AddressCase { "ftp://cam/x", "http://ftp://cam/x/axis-cgi/mjpg/video.cgi" },
+        AddressCase {
+            "http://cam:8081/videostream.cgi?user=a&pwd=b", "http://cam:8081/videostream.cgi?user=a&pwd=b" },
+        AddressCase { "https://cam.local/mjpg", "https://cam.local/mjpg" },
+        AddressCase { "HTTPS://Cam/Stream", "HTTPS://Cam/Stream" }));
 
 TEST(AnyAddressHost, IsEverySpellingOfTheAnyAddress)
 {

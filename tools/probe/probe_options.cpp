@@ -8,9 +8,14 @@ namespace probe {
 namespace {
 
 const char* const kUsage
-    = "usage: veskat-probe URL [--user U] [--password P | --password-stdin] [--seconds N]\n"
-      "Plays the camera stream at URL for N seconds (default 10) as a camera window would,\n"
+    = "usage: veskat-probe ADDRESS [--user U] [--password P | --password-stdin] [--seconds N]\n"
+      "Plays the camera stream at ADDRESS for N seconds (default 10) as a camera window would,\n"
       "prints every status change, then a summary. Exits 0 when pictures arrived.\n"
+      "\n"
+      "ADDRESS takes the forms of a camera's \"IPAddress\" setting: a whole stream URL that\n"
+      "starts with http:// or https://, or a host (with :port), which plays\n"
+      "http://ADDRESS/axis-cgi/mjpg/video.cgi. https cameras must have a certificate the\n"
+      "system trusts, or one from the PEM file named by VESKAT_CAMERA_CA_FILE.\n"
       "\n"
       "The password can also come from the environment variable VESKAT_PROBE_PASSWORD, or\n"
       "with --password-stdin from the first line of standard input; both keep it out of the\n"
@@ -68,11 +73,11 @@ ParseResult parseOptions(const std::vector<std::string>& arguments, const char* 
             options.url = arg;
             haveUrl = true;
         } else {
-            return failure("veskat-probe: only one URL, please");
+            return failure("veskat-probe: only one address, please");
         }
     }
     if (!haveUrl)
-        return failure("veskat-probe: no URL given");
+        return failure("veskat-probe: no address given");
     if (passwordGiven && options.passwordFromStdin)
         return failure("veskat-probe: --password and --password-stdin exclude each other");
     if (!passwordGiven && !options.passwordFromStdin && passwordVariable)
