@@ -3,6 +3,7 @@
 #include "camera/camera_hand_over.h"
 #include "camera/frm_camera.h"
 #include "platform/media/media_control.h"
+#include "platform/media/mjpeg_control.h"
 #include "platform/media/stream_url.h"
 #include "settings/camera_schema.h"
 #include "settings/process_state.h"
@@ -63,6 +64,11 @@ void frmCamera::setUp()
 
     lblCamera->setText(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText()));
     const std::string host = ReadCameraValue(index, CameraValue::IPAddress).toText();
+    // Where to set an address says more than the connection error would.
+    if (host.empty() || host == kSeededIPAddress)
+        m_failureNote = tr("No camera address set: File, Configure Cameras");
+    if (media::MjpegControl* control = mjpegControl())
+        control->setFailureNote(m_failureNote);
 
     DebugLevel = debugLevelFrom(ReadCameraValue(index, CameraValue::Debug));
     if (DebugLevel > 1)
