@@ -53,7 +53,7 @@ registry_store::StoreHealth SeedSettings()
             CameraSize = Veskat::CameraSizeFrom(Veskat::ReadRootValue(Veskat::kCameraSizeValue));
         }
 
-        seedText(i, Veskat::CameraValue::IPAddress, "0.0.0.0");
+        seedText(i, Veskat::CameraValue::IPAddress, Veskat::kSeededIPAddress);
         seedText(i, Veskat::CameraValue::Username, "root");
         seedText(i, Veskat::CameraValue::Password, "vmzt");
         seedText(i, Veskat::CameraValue::Title, "Camera #" + std::to_string(i + 1));

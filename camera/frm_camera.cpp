@@ -31,7 +31,18 @@ frmCamera::frmCamera(QMdiArea* area)
     setUp();
 }
 
-frmCamera::~frmCamera() = default;
+frmCamera::~frmCamera()
+{
+    // A picture area still lent out belongs to this window and goes with it.
+    if (m_pictureLent) {
+        m_pictureLent = false;
+        QWidget* picture = pictureArea();
+        emit pictureTakenBack();
+        delete picture;
+        AMC = nullptr;
+        m_noMediaNotice = nullptr;
+    }
+}
 
 void frmCamera::createControls()
 {
@@ -62,6 +73,8 @@ void frmCamera::createControls()
     tmrReconnect->setInterval(kReconnectIntervalMs);
     connect(tmrReconnect, &QTimer::timeout, this, &frmCamera::tmrReconnect_Timer);
     tmrReconnect->start();
+
+    createPictureActions();
 }
 
 QWidget* frmCamera::pictureArea() const
@@ -126,6 +139,8 @@ void frmCamera::setCaption(const std::string& utf8Caption)
 void frmCamera::closeEvent(QCloseEvent* event)
 {
     QMdiSubWindow::closeEvent(event);
-    if (event->isAccepted())
+    if (event->isAccepted()) {
+        takePictureBack();
         platform::OpenWindowList::instance().remove(this);
+    }
 }

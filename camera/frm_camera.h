@@ -10,21 +10,30 @@
 //
 // Positions and sizes are twips (1/1440 inch), converted with the screen's dpi.
 //
+// Beyond that (frm_camera_picture.cpp): a double-click on the picture or Enter
+// asks the frame to show the camera enlarged, for which the window lends out
+// its picture area; Ctrl+S and the picture's context menu save the picture
+// on screen; hovering the picture tells what its status means.
+//
 // Thread: UI thread only.
 #include "camera/monitor/monitor_state.h"
 
 #include <QMdiSubWindow>
+#include <QRect>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+class QAction;
 class QLabel;
 class QMdiArea;
 class QTimer;
 
 namespace media {
 class MediaControl;
-}
+class MjpegControl;
+} // namespace media
 
 class frmCamera : public QMdiSubWindow {
     Q_OBJECT
@@ -67,14 +76,54 @@ public:
     std::int16_t debugLevel() const { return DebugLevel; }
     std::int32_t lastStatus() const { return LastStatus; }
 
+    // The camera as a person calls it: its title, else "Camera #n".
+    QString cameraName() const;
+
+    // The stream's state as the status bar and the tooltip show it. Read from
+    // the media control directly, not through property 15, so the monitor's
+    // reads stay the only ones. None without a media control of our own.
+    struct StatusReport {
+        std::int32_t status = 0;
+        bool failing = false; // the monitor restarts it
+        QString detail; // what went wrong, or the note about an unset address
+        std::uint64_t drawn = 0; // pictures painted so far
+    };
+    std::optional<StatusReport> statusReport() const;
+    // The status code, its meaning and, when failing, the detail.
+    QString statusToolTip() const;
+
+    // "Save picture" (Ctrl+S): saves the picture on screen, as the camera sent
+    // it, into the snapshot folder; says where, or why not, through message().
+    QAction* savePictureAction() const { return m_savePicture; }
+    void savePicture();
+
+    // The frame borrows the picture area to show it enlarged: lendPicture()
+    // hands it out (null when lent already), takePictureBack() puts it back
+    // where it was. Closing the window takes it back first.
+    QWidget* lendPicture();
+    void takePictureBack();
+    bool pictureLent() const { return m_pictureLent; }
+
+signals:
+    // A double-click on the picture, or Enter: show it enlarged, or back.
+    void enlargeRequested();
+    // A line for the frame's status bar.
+    void message(const QString& text);
+    void pictureTakenBack();
+
 public slots:
     // The status monitor's tick (frm_camera_monitor.cpp).
     void tmrReconnect_Timer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createPictureActions();
+    void showPictureMenu(const QPoint& globalPos);
+    media::MjpegControl* mjpegControl() const;
     void createControls();
     void setUp();
     void applySizeOffset(int offsetTwips);
@@ -97,4 +146,9 @@ private:
     float m_topTwips = 0;
     QPoint m_placedAt;
     camera::MonitorWindowState m_monitor;
+
+    QAction* m_savePicture = nullptr;
+    bool m_pictureLent = false;
+    QRect m_pictureGeometry; // where the lent picture area goes back to
+    QString m_failureNote; // said instead of a connection error
 };

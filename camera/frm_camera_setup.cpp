@@ -3,6 +3,8 @@
 #include "camera/camera_hand_over.h"
 #include "camera/frm_camera.h"
 #include "platform/media/media_control.h"
+#include "platform/media/mjpeg_control.h"
+#include "platform/media/stream_url.h"
 #include "settings/camera_schema.h"
 #include "settings/process_state.h"
 
@@ -62,12 +64,19 @@ void frmCamera::setUp()
 
     lblCamera->setText(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText()));
     const std::string host = ReadCameraValue(index, CameraValue::IPAddress).toText();
+    // Where to set an address says more than the connection error would.
+    if (host.empty() || host == kSeededIPAddress)
+        m_failureNote = tr("No camera address set: File, Configure Cameras");
+    if (media::MjpegControl* control = mjpegControl())
+        control->setFailureNote(m_failureNote);
 
     DebugLevel = debugLevelFrom(ReadCameraValue(index, CameraValue::Debug));
     if (DebugLevel > 1)
         put(Disp::Flag18, true);
 
-    put(Disp::Url, "http://" + host + "/axis-cgi/mjpg/video.cgi");
+    // A whole http(s) URL is taken as it is; anything else is the host of an
+    // Axis-style address, inserted as stored.
+    put(Disp::Url, media::streamUrlForAddress(host));
     put(Disp::UserName, ReadCameraValue(index, CameraValue::Username).toText());
     put(Disp::Password, ReadCameraValue(index, CameraValue::Password).toText());
     put(Disp::MediaType, std::string("mjpeg"));

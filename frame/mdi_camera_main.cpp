@@ -1,6 +1,9 @@
 #include "frame/mdi_camera_main.h"
 
+#include "camera/frm_camera.h"
 #include "config/frm_camera_config.h"
+#include "frame/camera_wall_status.h"
+#include "frame/enlarged_camera_view.h"
 #include "platform/twips/screen_dpi.h"
 #include "platform/twips/twips.h"
 #include "platform/window_list/open_window_list.h"
@@ -14,11 +17,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace {
 
 constexpr int kDesignedClientWidthTwips = 8385;
 constexpr int kDesignedClientHeightTwips = 4560;
+// How long a message (where a snapshot went) stays in the status bar.
+constexpr int kMessageMs = 15000;
 
 // Menu texts treat "&" as a mnemonic marker and a tab as the start of a shortcut.
 QString menuText(QString caption)
@@ -44,10 +50,17 @@ MDICameraMain::MDICameraMain(QWidget* parent)
     createActions();
     createMenus();
 
+    m_wallStatus = new CameraWallStatus(m_mdiArea, statusBar());
+    m_enlarged = new EnlargedCameraView(this);
+    connect(m_enlarged, &EnlargedCameraView::returnRequested, this, &MDICameraMain::showWall);
+    // The enlarged view covers exactly the client area, wherever that goes.
+    m_mdiArea->installEventFilter(this);
+
     // The restored size is the designed one, centred; the frame opens maximised.
     const platform::ScreenDpi dpi = platform::screenDpi(this);
     resize(platform::twipsToPixelSize(kDesignedClientWidthTwips, dpi.x),
-        platform::twipsToPixelSize(kDesignedClientHeightTwips, dpi.y) + menuBar()->sizeHint().height());
+        platform::twipsToPixelSize(kDesignedClientHeightTwips, dpi.y) + menuBar()->sizeHint().height()
+            + statusBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect restored = geometry();
         restored.moveCenter(screen->availableGeometry().center());
@@ -100,8 +113,11 @@ void MDICameraMain::updateWindowList()
         action->setCheckable(true);
         action->setChecked(window == active);
         connect(action, &QAction::triggered, this, [this, target = QPointer<QMdiSubWindow>(window)] {
-            if (target)
-                m_mdiArea->setActiveSubWindow(target);
+            if (!target)
+                return;
+            // A window chosen while one camera is enlarged is shown on the wall.
+            showWall();
+            m_mdiArea->setActiveSubWindow(target);
         });
         m_windowListActions.emplace_back(action);
     }
@@ -120,6 +136,48 @@ void MDICameraMain::mnuSaveCameraPositions_Click()
 void MDICameraMain::mnuExit_Click()
 {
     close();
+}
+
+void MDICameraMain::connectCamera(frmCamera* camera)
+{
+    connect(camera, &frmCamera::enlargeRequested, this, [this, camera] {
+        if (enlargedCamera() == camera)
+            showWall();
+        else
+            enlargeCamera(camera);
+    });
+    connect(camera, &frmCamera::message, this,
+        [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
+}
+
+void MDICameraMain::enlargeCamera(frmCamera* camera)
+{
+    m_enlarged->setGeometry(m_mdiArea->geometry());
+    m_enlarged->enlarge(camera);
+}
+
+void MDICameraMain::showWall()
+{
+    const QPointer<frmCamera> camera = enlargedCamera();
+    m_enlarged->restore();
+    // It was the active window, so on top already: activating it again
+    // restacks nothing.
+    if (camera) {
+        m_mdiArea->setActiveSubWindow(camera);
+        camera->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+frmCamera* MDICameraMain::enlargedCamera() const
+{
+    return m_enlarged->camera();
+}
+
+bool MDICameraMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mdiArea && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        m_enlarged->setGeometry(m_mdiArea->geometry());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDICameraMain::closeEvent(QCloseEvent* event)

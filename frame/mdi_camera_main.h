@@ -9,9 +9,12 @@
 
 #include <vector>
 
+class CameraWallStatus;
+class EnlargedCameraView;
 class QAction;
 class QMdiArea;
 class QMenu;
+class frmCamera;
 
 class MDICameraMain : public QMainWindow {
     Q_OBJECT
@@ -29,6 +32,15 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QMenu* fileMenu() const { return mnuFile; }
 
+    // One camera alone over the whole client area, the wall untouched beneath
+    // (enlarged_camera_view.h); showWall() returns to it and gives the camera
+    // window the focus again.
+    void enlargeCamera(frmCamera* camera);
+    void showWall();
+    frmCamera* enlargedCamera() const;
+    EnlargedCameraView* enlargedView() const { return m_enlarged; }
+    CameraWallStatus* wallStatus() const { return m_wallStatus; }
+
 public slots:
     void mnuConfigure_Click(int index);
     void mnuSaveCameraPositions_Click();
@@ -37,11 +49,14 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
     void createMenus();
     void updateWindowList();
+    // Enlarging and the status bar messages of a new camera window.
+    void connectCamera(frmCamera* camera);
 
     QMdiArea* m_mdiArea = nullptr;
     QMenu* mnuFile = nullptr;
@@ -50,4 +65,6 @@ private:
     QAction* mnuReload = nullptr;
     QAction* mnuExit = nullptr;
     std::vector<QPointer<QAction>> m_windowListActions;
+    EnlargedCameraView* m_enlarged = nullptr;
+    CameraWallStatus* m_wallStatus = nullptr;
 };

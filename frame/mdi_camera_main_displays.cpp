@@ -57,6 +57,7 @@ void MDICameraMain::LoadDisplays(int /*fRefresh*/)
         if (Veskat::ReadCameraValue(i, Veskat::CameraValue::ShowMe).equalsNumber(1)) {
             try {
                 auto* window = new frmCamera(m_mdiArea);
+                connectCamera(window);
                 window->setWindowTitle(QStringLiteral("*Camera #%1").arg(i + 1));
                 window->show();
             } catch (const std::exception&) {

@@ -13,6 +13,8 @@ inline constexpr const char* kLocalMachine = "Local";
 inline constexpr const char* kSettingsRootPath = "SOFTWARE\\VESKAT\\VESKAT_CAMERAS";
 inline constexpr const char* kCameraSizeValue = "CameraSize0to1500";
 inline constexpr std::int16_t kMaxCameraIndex = 13;
+// The "IPAddress" start-up writes for a camera that has none.
+inline constexpr const char* kSeededIPAddress = "0.0.0.0";
 
 namespace CameraValue {
 inline constexpr const char* IPAddress = "IPAddress";

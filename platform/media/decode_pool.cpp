@@ -60,8 +60,10 @@ void DecodePool::run()
             if (stream->sessionCurrent(part->session)) {
                 DecodedPicture decoded;
                 if (decoder.decode(part->jpeg, stream->area(), decoded)) {
+                    auto jpeg = std::make_shared<const std::string>(std::move(part->jpeg));
                     stream->pictureDecoded(*part,
-                        ReadyPicture { std::move(decoded.image), decoded.sourceSize, part->sendTimeUs });
+                        ReadyPicture { std::move(decoded.image), decoded.sourceSize, part->sendTimeUs,
+                            std::move(jpeg) });
                 } else {
                     stream->pictureFailed(*part, decoder.error());
                 }

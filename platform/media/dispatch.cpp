@@ -35,6 +35,34 @@ const char* statusMeaning(std::int32_t status)
     }
 }
 
+const char* statusExplanation(std::int32_t status)
+{
+    switch (status) {
+    case Status::Stopped:
+        return "stopped, or never started";
+    case Status::Connecting:
+        return "connecting";
+    case Status::Playing:
+        return "playing: pictures arrive";
+    case Status::ConnectionFailed:
+        return "connection failed or lost; the stream retries by itself every 2 s at most";
+    case Status::WaitingForPicture:
+        return "connected, waiting for the first picture";
+    case Status::Stalled:
+        return "stalled: connected, but no picture for more than 5 s";
+    case Status::Unauthorized:
+        return "the camera refused the user name or password";
+    case Status::HttpError:
+        return "the camera answered with another HTTP error";
+    case Status::NotMjpeg:
+        return "the answer is not a Motion-JPEG stream, or its pictures cannot be decoded";
+    case Status::InvalidUrl:
+        return "the stream address is not valid";
+    default:
+        return "unknown status";
+    }
+}
+
 namespace {
 
 bool isBlank(char c)

@@ -42,6 +42,8 @@ constexpr std::int32_t InvalidUrl = 1031;
 
 // The meaning of a status code in words, for the picture area and veskat-probe.
 const char* statusMeaning(std::int32_t status);
+// The same at more length, as the table of codes has it, for a tooltip.
+const char* statusExplanation(std::int32_t status);
 
 // Converts a value to a 32-bit integer the way a late-bound caller does:
 // Boolean true is -1, text is parsed as a decimal number (0 when it is none).

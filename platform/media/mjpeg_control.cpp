@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <new>
 
 namespace media {
@@ -129,6 +130,8 @@ void MjpegControl::start()
     // camera's picture would mislead.
     if (m_url != m_startedUrl) {
         m_picture = QImage();
+        m_pictureJpeg.reset();
+        m_pictureSize = QSize();
         m_pictureUnpainted = false;
         m_startedUrl = m_url;
         update();
@@ -143,10 +146,19 @@ void MjpegControl::start()
         m_engine.network().stop(m_state);
         return;
     }
+    if (hasAnyAddressHost(m_url)) {
+        // Linux would take 0.0.0.0 for this machine and hand the camera's
+        // password to whatever listens here; Windows refuses to connect to it.
+        m_state->beginSession(Status::ConnectionFailed, "no camera address (" + urlForDisplay(m_url) + ")");
+        m_engine.network().stop(m_state);
+        return;
+    }
     // A hidden widget gets its resize event only when shown; its size is right already.
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
-    m_engine.network().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs }, session);
+    const char* extraCa = std::getenv(kExtraCaVariable);
+    m_engine.network().start(
+        m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, extraCa ? extraCa : "" }, session);
 }
 
 void MjpegControl::stop()
@@ -163,6 +175,19 @@ std::int32_t MjpegControl::status() const
 QString MjpegControl::statusDetail() const
 {
     return QString::fromStdString(m_state->detail());
+}
+
+void MjpegControl::setFailureNote(const QString& note)
+{
+    m_failureNote = note;
+    update();
+}
+
+QString MjpegControl::shownDetail() const
+{
+    const std::int32_t current = status();
+    const bool failing = current == Status::ConnectionFailed || current > Status::Stalled;
+    return failing && !m_failureNote.isEmpty() ? m_failureNote : statusDetail();
 }
 
 MediaStats MjpegControl::stats() const
@@ -211,6 +236,11 @@ void MjpegControl::onPictureReady()
     if (m_pictureUnpainted)
         ++m_droppedUnpainted;
     m_picture = std::move(picture->image);
+    m_pictureJpeg = std::move(picture->jpeg);
+    if (picture->sourceSize != m_pictureSize) {
+        m_pictureSize = picture->sourceSize;
+        emit pictureSizeChanged(m_pictureSize);
+    }
     m_pictureSendTimeUs = picture->sendTimeUs;
     m_pictureTime = QDateTime::currentDateTime();
     m_pictureUnpainted = true;
@@ -241,7 +271,7 @@ void MjpegControl::paintEvent(QPaintEvent*)
     const QString meaning = QString::fromUtf8(statusMeaning(current));
     if (m_picture.isNull()) {
         painter.fillRect(rect(), QColor(28, 28, 30));
-        paintMessage(painter, meaning, statusDetail());
+        paintMessage(painter, meaning, shownDetail());
         return;
     }
     if (m_picture.size() != size() * devicePixelRatioF())

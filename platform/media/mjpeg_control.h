@@ -27,6 +27,10 @@ class MjpegControl final : public MediaControl {
 public:
     static constexpr int kDefaultTimeoutMs = 25000;
     static constexpr int kMinTimeoutMs = 500;
+    // Names a PEM file of certificate authorities that https cameras may
+    // chain to besides the system's (a camera's own CA or self-signed
+    // certificate). Verification stays on; read at every start.
+    static constexpr const char* kExtraCaVariable = "VESKAT_CAMERA_CA_FILE";
 
     MjpegControl(MediaEngine& engine, QWidget* parent = nullptr);
     ~MjpegControl() override;
@@ -38,6 +42,19 @@ public:
     std::int32_t status() const;
     // What went wrong, in a few words ("HTTP 404", "Connection refused"); may be empty.
     QString statusDetail() const;
+    // Said in place of the detail while the stream fails (1025, above 1027):
+    // a reason the control cannot know, such as an address never set. Empty
+    // for none.
+    void setFailureNote(const QString& note);
+    // The detail as the picture area shows it: the note when one applies.
+    QString shownDetail() const;
+    // The picture on screen as the camera sent it (its JPEG bytes, shared
+    // with nothing that changes them); null before the first picture.
+    std::shared_ptr<const std::string> pictureJpeg() const { return m_pictureJpeg; }
+    // Pictures painted since the start or resetStats(); cheap enough to read every second.
+    std::uint64_t drawnCount() const { return m_drawn; }
+    // The shown picture's own size (as the camera sent it); empty before the first.
+    QSize pictureSize() const { return m_pictureSize; }
     MediaStats stats() const;
     // Starts the counters afresh, for measuring a stretch of time.
     void resetStats();
@@ -45,6 +62,8 @@ public:
 signals:
     // Every status change, in order.
     void statusChanged(int status);
+    // The camera's pictures changed size (or the first one came).
+    void pictureSizeChanged(QSize size);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -71,6 +90,9 @@ private:
 
     int m_lastStatus = 0;
     QImage m_picture;
+    std::shared_ptr<const std::string> m_pictureJpeg; // the bytes m_picture was decoded from
+    QString m_failureNote;
+    QSize m_pictureSize;
     QDateTime m_pictureTime; // when the shown picture arrived
     std::int64_t m_pictureSendTimeUs = 0;
     bool m_pictureUnpainted = false;

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ struct StreamConfig {
     std::string user;
     std::string password;
     int timeoutMs = 25000;
+    // A PEM file of certificate authorities trusted for https cameras besides
+    // the system's; empty for the system's alone.
+    std::string extraCaFile;
 };
 
 // A part as it came from the camera, waiting to be decoded.
@@ -47,6 +51,9 @@ struct ReadyPicture {
     QImage image;
     QSize sourceSize;
     std::int64_t sendTimeUs = 0;
+    // The part's bytes as the camera sent them, moved here (never copied) so
+    // that a snapshot can save the picture on screen as it came.
+    std::shared_ptr<const std::string> jpeg;
 };
 
 class StreamState {

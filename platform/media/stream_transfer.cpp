@@ -42,6 +42,19 @@ std::int64_t parseSendTime(const MultipartPart& part)
     return 0;
 }
 
+// libcurl's words, led by what they mean for a camera where that is not plain.
+std::string failureDetail(CURLcode result, std::string said)
+{
+    switch (result) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return "the camera's certificate is not trusted (" + said + ")";
+    case CURLE_SSL_CACERT_BADFILE:
+        return "the trusted certificates could not be read (" + said + ")";
+    default:
+        return said;
+    }
+}
+
 long seconds(std::chrono::milliseconds ms)
 {
     return static_cast<long>(ms.count() / 1000);
@@ -117,9 +130,16 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
 // option libcurl refuses fails the attempt: nothing goes out unrestricted.
 bool StreamTransfer::restrict(CURL* easy)
 {
+    // A camera reached over https is never followed back to plain http.
+    const bool secure = lowerCase(std::string_view(m_config.url).substr(0, 8)) == "https://";
     bool ok = curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str()) == CURLE_OK
         && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
-        && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https") == CURLE_OK
+        // The camera's certificate must chain to a trusted authority and name
+        // its host; there is no switch to accept any certificate.
+        && curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK
+        && trustExtraAuthorities(easy)
         // Cameras sit on the local network; a proxy from the environment would
         // see every Basic password.
         && curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK
@@ -135,6 +155,20 @@ bool StreamTransfer::restrict(CURL* easy)
             && curl_easy_setopt(easy, CURLOPT_PASSWORD, m_config.password.c_str()) == CURLE_OK;
     }
     return ok;
+}
+
+// The extra authorities are added to the system's: libcurl keeps its system
+// certificate folder (CURLOPT_CAPATH) when the file takes the bundle's place.
+// Without such a folder the file would replace the system's trust, so the
+// attempt fails instead.
+bool StreamTransfer::trustExtraAuthorities(CURL* easy)
+{
+    if (m_config.extraCaFile.empty())
+        return true;
+    char* systemFolder = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_CAPATH, &systemFolder) != CURLE_OK || !systemFolder)
+        return false;
+    return curl_easy_setopt(easy, CURLOPT_CAINFO, m_config.extraCaFile.c_str()) == CURLE_OK;
 }
 
 // After a 401: remember a camera that asks for Digest; say so when one that
@@ -188,7 +222,7 @@ void StreamTransfer::transferDone(CURLM* multi, CURLcode result, Clock::time_poi
         return finish(multi, *m_verdict, m_verdictDetail);
     std::string detail;
     if (result != CURLE_OK)
-        detail = m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(result);
+        detail = failureDetail(result, m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(result));
     else
         detail = m_classified ? "the camera ended the stream" : "the camera closed the connection";
     failConnection(multi, now, std::move(detail));

@@ -58,6 +58,7 @@ private:
     static constexpr std::size_t kMaxSniffBytes = 4096;
 
     bool restrict(CURL* easy);
+    bool trustExtraAuthorities(CURL* easy);
     void noteChallenge();
     bool headersComplete();
     Sniff sniff(std::string_view bytes);

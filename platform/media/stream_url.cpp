@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace media {
 
@@ -61,6 +62,28 @@ bool isValidStreamUrl(const std::string& url)
         return false;
     CurlString hostText(host);
     return hostText && hostText.get()[0] != '\0';
+}
+
+bool hasAnyAddressHost(const std::string& url)
+{
+    CurlUrl handle(curl_url());
+    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return false;
+    char* host = nullptr;
+    if (curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
+        return false;
+    // libcurl writes every numeric spelling ("0", "0x0", "[0::0]") the same way.
+    const CurlString hostText(host);
+    const std::string_view name(hostText.get());
+    return name == "0.0.0.0" || name == "[::]";
+}
+
+std::string streamUrlForAddress(const std::string& address)
+{
+    const std::string start = lowerCase(address.substr(0, 8));
+    if (start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0)
+        return address;
+    return "http://" + address + "/axis-cgi/mjpg/video.cgi";
 }
 
 } // namespace media

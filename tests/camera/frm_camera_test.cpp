@@ -174,7 +174,11 @@ INSTANTIATE_TEST_SUITE_P(Hosts, StreamUrlTest,
     testing::Values(UrlCase { "address", "10.1.2.3", "http://10.1.2.3/axis-cgi/mjpg/video.cgi" },
         UrlCase { "withPort", "127.0.0.1:20001", "http://127.0.0.1:20001/axis-cgi/mjpg/video.cgi" },
         UrlCase { "empty", "", "http:///axis-cgi/mjpg/video.cgi" },
-        UrlCase { "untrimmed", " cam5 ", "http:// cam5 /axis-cgi/mjpg/video.cgi" }),
+        UrlCase { "untrimmed", " cam5 ", "http:// cam5 /axis-cgi/mjpg/video.cgi" },
+        UrlCase { "wholeUrl", "http://cam:8081/video.mjpg?q=1", "http://cam:8081/video.mjpg?q=1" },
+        UrlCase { "https", "https://cam.local/mjpg", "https://cam.local/mjpg" },
+        UrlCase { "schemeInCapitals", "HTTPS://Cam/Mjpg", "HTTPS://Cam/Mjpg" },
+        UrlCase { "otherScheme", "ftp://cam/x", "http://ftp://cam/x/axis-cgi/mjpg/video.cgi" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Identity, title, timer ---------------------------------------------------

@@ -1,14 +1,25 @@
 #include "tests/media_control/loopback_servers.h"
 
+#include <QSslServer>
+
 namespace media_test {
 
-LoopbackServer::LoopbackServer(Behaviour behaviour, QByteArray picture, QByteArray contentType)
+LoopbackServer::LoopbackServer(
+    Behaviour behaviour, QByteArray picture, QByteArray contentType, std::optional<QSslConfiguration> tls)
     : m_behaviour(behaviour)
     , m_picture(std::move(picture))
     , m_contentType(std::move(contentType))
 {
-    m_server.listen(QHostAddress::LocalHost, 0);
-    connect(&m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
+    if (tls) {
+        auto* server = new QSslServer;
+        server->setSslConfiguration(*tls);
+        m_server.reset(server);
+    } else {
+        m_server = std::make_unique<QTcpServer>();
+    }
+    m_server->listen(QHostAddress::LocalHost, 0);
+    // A TLS connection is pending only once its handshake is done.
+    connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, &LoopbackServer::onConnection);
     connect(&m_timer, &QTimer::timeout, this, &LoopbackServer::sendPartToAll);
     m_timer.start(40);
 }
@@ -20,17 +31,20 @@ LoopbackServer::~LoopbackServer()
         if (socket)
             socket->abort();
     }
-    m_server.close();
+    m_server->close();
 }
 
 QString LoopbackServer::url() const
 {
-    return QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(m_server.serverPort());
+    const bool tls = qobject_cast<const QSslServer*>(m_server.get()) != nullptr;
+    return QStringLiteral("%1://127.0.0.1:%2/axis-cgi/mjpg/video.cgi")
+        .arg(tls ? "https" : "http")
+        .arg(m_server->serverPort());
 }
 
 void LoopbackServer::onConnection()
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         ++m_connections;
         socket->setParent(this);
         if (m_behaviour == Behaviour::Silent)

@@ -4,9 +4,13 @@
 #include <QByteArray>
 #include <QList>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <memory>
+#include <optional>
 
 namespace media_test {
 
@@ -19,11 +23,13 @@ public:
         RawPictures, // the picture's bytes over and over, without multipart framing
     };
 
+    // With `tls` the camera speaks https (QSslServer) with that certificate.
     explicit LoopbackServer(Behaviour behaviour, QByteArray picture = {},
-        QByteArray contentType = "multipart/x-mixed-replace; boundary=myboundary");
+        QByteArray contentType = "multipart/x-mixed-replace; boundary=myboundary",
+        std::optional<QSslConfiguration> tls = std::nullopt);
     ~LoopbackServer() override;
 
-    bool listening() const { return m_server.isListening(); }
+    bool listening() const { return m_server->isListening(); }
     QString url() const;
     int connections() const { return m_connections; }
 
@@ -34,7 +40,7 @@ private:
     Behaviour m_behaviour;
     QByteArray m_picture;
     QByteArray m_contentType;
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
     QTimer m_timer;
     QList<QPointer<QTcpSocket>> m_streaming;
     int m_connections = 0;

@@ -89,6 +89,14 @@ TEST(Probe, PasswordComesFromTheEnvironmentOrStandardInput)
     EXPECT_EQ(fromInput.exitCode, 0) << fromInput.lines.join('\n').toStdString();
 }
 
+TEST(Probe, TakesACameraAddressAsTheViewerDoes)
+{
+    veskat_test::TestcamProcess camera(1);
+    ASSERT_TRUE(camera.started());
+    const ProbeRun run = runProbe({ camera.hostPort(), "--seconds", "2" });
+    EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
+}
+
 TEST(Probe, NeverPrintsTheUserPartOfAnAddress)
 {
     const ProbeRun run = runProbe({ "http://op:s3cret@/axis-cgi/mjpg/video.cgi", "--seconds", "1" });

@@ -70,9 +70,11 @@ TempEnvironment::TempEnvironment()
     : m_dir(makeTempDir("veskat-test"))
     , m_oldRegistry(getEnv("VESKAT_REGISTRY"))
     , m_oldDriveC(getEnv("VESKAT_DRIVE_C"))
+    , m_oldSnapshots(getEnv("VESKAT_SNAPSHOTS"))
 {
     setEnv("VESKAT_REGISTRY", registryFile().string());
     setEnv("VESKAT_DRIVE_C", driveC().string());
+    setEnv("VESKAT_SNAPSHOTS", snapshots().string());
 }
 
 TempEnvironment::~TempEnvironment()
@@ -85,6 +87,10 @@ TempEnvironment::~TempEnvironment()
         setEnv("VESKAT_DRIVE_C", *m_oldDriveC);
     else
         unsetEnv("VESKAT_DRIVE_C");
+    if (m_oldSnapshots)
+        setEnv("VESKAT_SNAPSHOTS", *m_oldSnapshots);
+    else
+        unsetEnv("VESKAT_SNAPSHOTS");
     std::error_code ec;
     std::filesystem::remove_all(m_dir, ec);
 }

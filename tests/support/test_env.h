@@ -1,7 +1,8 @@
 #pragma once
-// Test isolation: a temporary folder that holds the registry store and the
-// drive C: folder, pointed to by VESKAT_REGISTRY and VESKAT_DRIVE_C for as
-// long as the object lives. The previous values come back on destruction.
+// Test isolation: a temporary folder that holds the registry store, the
+// drive C: folder and the snapshots, pointed to by VESKAT_REGISTRY,
+// VESKAT_DRIVE_C and VESKAT_SNAPSHOTS for as long as the object lives. The previous values come back on
+// destruction.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -36,11 +37,13 @@ public:
     const std::filesystem::path& dir() const { return m_dir; }
     std::filesystem::path registryFile() const { return m_dir / "registry.sqlite3"; }
     std::filesystem::path driveC() const { return m_dir / "drive_c"; }
+    std::filesystem::path snapshots() const { return m_dir / "snapshots"; }
 
 private:
     std::filesystem::path m_dir;
     std::optional<std::string> m_oldRegistry;
     std::optional<std::string> m_oldDriveC;
+    std::optional<std::string> m_oldSnapshots;
 };
 
 // A fresh, empty temporary folder (removed by the caller or at exit of the test).

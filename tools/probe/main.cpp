@@ -4,6 +4,7 @@
 #include "platform/media/media_engine.h"
 #include "platform/media/media_stats.h"
 #include "platform/media/mjpeg_control.h"
+#include "platform/media/stream_url.h"
 #include "tools/probe/probe_options.h"
 
 #include <QApplication>
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
 
-    control->putProperty(media::DispId::Url, options.url);
+    control->putProperty(media::DispId::Url, media::streamUrlForAddress(options.url));
     control->putProperty(media::DispId::UserName, options.user);
     control->putProperty(media::DispId::Password, options.password);
     control->putProperty(media::DispId::MediaType, std::string("mjpeg"));

@@ -10,9 +10,14 @@ namespace probe {
 namespace {
 
 const char* const kUsage
-    = "Usage: veskat-probe URL [--user U] [--password P | --password-stdin] [--seconds N]\n"
-      "Plays the camera stream at URL for N seconds (default 10) as a camera window would,\n"
+    = "Usage: veskat-probe ADDRESS [--user U] [--password P | --password-stdin] [--seconds N]\n"
+      "Plays the camera stream at ADDRESS for N seconds (default 10) as a camera window would,\n"
       "prints every status change, then a summary. Exits 0 when pictures arrived.\n"
+      "\n"
+      "ADDRESS takes the forms of a camera's \"IPAddress\" setting: a whole stream URL that\n"
+      "starts with http:// or https://, or a host (with :port), which plays\n"
+      "http://ADDRESS/axis-cgi/mjpg/video.cgi. https cameras must have a certificate the\n"
+      "system trusts, or one from the PEM file named by VESKAT_CAMERA_CA_FILE.\n"
       "\n"
       "Options:\n"
       "      --user U          user name for the camera\n"
@@ -26,6 +31,7 @@ const char* const kUsage
       "Environment:\n"
       "  VESKAT_PROBE_PASSWORD  the password, when neither --password nor --password-stdin\n"
       "                         is given\n"
+      "  VESKAT_CAMERA_CA_FILE  a PEM file of further authorities trusted for https cameras\n"
       "\n"
       "Exit status: 0 pictures arrived, 1 none did, 2 a wrong command line, 3 the media\n"
       "control could not be created.\n";
@@ -85,11 +91,11 @@ ParseResult parseOptions(const std::vector<std::string>& arguments, const char* 
             options.url = arg;
             haveUrl = true;
         } else {
-            return failure("only one URL, please");
+            return failure("only one address, please");
         }
     }
     if (!haveUrl)
-        return failure("no URL given");
+        return failure("no address given");
     if (passwordGiven && options.passwordFromStdin)
         return failure("--password and --password-stdin exclude each other");
     if (!passwordGiven && !options.passwordFromStdin && passwordVariable)

@@ -7,7 +7,7 @@
 namespace probe {
 
 struct Options {
-    std::string url;
+    std::string url; // as given: a whole URL or a camera address
     std::string user;
     std::string password;
     bool passwordFromStdin = false; // --password-stdin: the first line of standard input
