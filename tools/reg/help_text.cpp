@@ -3,8 +3,7 @@
 namespace regtool {
 namespace {
 
-constexpr const char* kGeneral
-    = R"(Usage: veskat-reg query  KEY [/v NAME | /ve] [/s]
+constexpr const char* kGeneral = R"(Usage: veskat-reg query  KEY [/v NAME | /ve] [/s]
   or:  veskat-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]
   or:  veskat-reg delete KEY [/v NAME | /ve | /va] [/f]
   or:  veskat-reg export KEY FILE [/y]
