@@ -59,6 +59,7 @@ void DecodePool::run()
             // A stopped or restarted stream's leftovers are not worth decoding.
             if (stream->sessionCurrent(part->session)) {
                 DecodedPicture decoded;
+                decoded.image = stream->takeSpareImage();
                 if (decoder.decode(part->jpeg, stream->area(), decoded)) {
                     stream->pictureDecoded(*part,
                         ReadyPicture { std::move(decoded.image), decoded.sourceSize, part->sendTimeUs });
