@@ -10,8 +10,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMdiArea>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -39,6 +41,8 @@ public:
         m_frame = std::make_unique<MDICameraMain>();
         m_frame->setGeometry(0, 0, 1920, 1080);
         m_frame->show();
+        std::printf("  viewer: frame %dx%d, its client area %dx%d\n", m_frame->width(), m_frame->height(),
+            m_frame->mdiArea()->width(), m_frame->mdiArea()->height());
         const platform::OpenWindowList& list = platform::OpenWindowList::instance();
         for (int k = 0; k < list.count(); ++k) {
             if (auto* window = qobject_cast<frmCamera*>(list.at(k)))
@@ -132,6 +136,8 @@ MinimisedFigures runMinimised(
     QElapsedTimer restore;
     restore.start();
     viewer.frame().showNormal();
+    // The offscreen platform forgets the size a restored window had.
+    viewer.frame().setGeometry(0, 0, 1920, 1080);
     const auto allDrewAgain = [&] {
         for (std::size_t i = 0; i < drawnBefore.size(); ++i)
             if (viewer.controls()[i]->stats().drawn <= drawnBefore[i])

@@ -19,7 +19,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -127,8 +129,20 @@ void printSpread(const char* what, std::vector<double> values, const char* unit)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen screen of 1920x1080 (its default is 800x600), so that the
+    // viewer's fourteen windows all fit its frame and are seen.
+    QTemporaryDir screenConfig;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        QFile config(screenConfig.filePath(QStringLiteral("screen.json")));
+        if (screenConfig.isValid() && config.open(QIODevice::WriteOnly)) {
+            config.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+            config.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+        } else {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     QApplication app(argc, argv);
     media::MediaEngineShutdown engineShutdown;
     Options o;
