@@ -5,7 +5,7 @@
 //   each split into its TurboJPEG step and the rest
 //   floor  - planes at 1/8 scale: entropy decoding and little else
 //
-//   decode-bench [--sizes 640x480,1280x720,1920x1080] [--area 254x213] [--repeat 8]
+//   decode-bench [--sizes 640x480,1280x720,1920x1080] [--area 254x213] [--repeat 4]
 #include "platform/media/jpeg_decoder.h"
 #include "tools/testcam/frame_painter.h"
 #include "tools/testcam/jpeg_encoder.h"
@@ -23,6 +23,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int kRounds = 5;
 
 double threadCpuMs()
 {
@@ -80,7 +82,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList sizes { "640x480", "1280x720", "1920x1080" };
     QSize area(254, 213);
-    int repeat = 8;
+    int repeat = 4;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--sizes" && i + 1 < args.size())
@@ -96,8 +98,8 @@ int main(int argc, char** argv)
         }
     }
     std::printf("decode-bench: 25 veskat-testcam pictures (4:2:0, quality 80) per size, x%d, into %dx%d, "
-                "CPU ms per picture on one thread\n",
-        repeat, area.width(), area.height());
+                "CPU ms per picture on one thread, median of %d rounds\n",
+        repeat, area.width(), area.height(), kRounds);
     for (const QString& size : sizes) {
         const QStringList wh = size.split('x');
         const int width = wh.value(0).toInt();
@@ -111,33 +113,48 @@ int main(int argc, char** argv)
         rgb.setPlanarPath(false);
         media::JpegDecoder planar;
         media::DecodedPicture out;
-        const double rgbMs
-            = perPicture(pictures, repeat, [&](const std::string& p) { return rgb.decode(p, area, out); });
         media::DecodedPicture reused;
-        const double planarMs = perPicture(
-            pictures, repeat, [&](const std::string& p) { return planar.decode(p, area, reused); });
-
         const media::ScalingFactor f = media::chooseScalingFactor(QSize(width, height), area);
         const tjscalingfactor covering { f.num, f.denom };
         const tjscalingfactor eighth { 1, 8 };
         tjhandle handle = tjInitDecompress();
         std::vector<unsigned char> buffer;
-        const double planesMs = perPicture(pictures, repeat, [&](const std::string& p) {
-            return decodePlanes(handle, p, TJSCALED(width, covering), TJSCALED(height, covering), buffer);
-        });
         std::vector<unsigned char> rgbBuffer;
-        const double rgbDecodeMs = perPicture(pictures, repeat, [&](const std::string& p) {
-            const int w = TJSCALED(width, covering);
-            const int h = TJSCALED(height, covering);
-            rgbBuffer.resize(static_cast<std::size_t>(w) * h * 4);
-            return tjDecompress2(handle, reinterpret_cast<const unsigned char*>(p.data()),
-                       static_cast<unsigned long>(p.size()), rgbBuffer.data(), w, 0, h, TJPF_BGRX,
-                       TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE)
-                == 0;
-        });
-        const double floorMs = perPicture(pictures, repeat, [&](const std::string& p) {
-            return decodePlanes(handle, p, TJSCALED(width, eighth), TJSCALED(height, eighth), buffer);
-        });
+        const std::vector<std::function<bool(const std::string&)>> paths {
+            [&](const std::string& p) { return rgb.decode(p, area, out); },
+            [&](const std::string& p) { return planar.decode(p, area, reused); },
+            [&](const std::string& p) {
+                const int w = TJSCALED(width, covering);
+                const int h = TJSCALED(height, covering);
+                rgbBuffer.resize(static_cast<std::size_t>(w) * h * 4);
+                return tjDecompress2(handle, reinterpret_cast<const unsigned char*>(p.data()),
+                           static_cast<unsigned long>(p.size()), rgbBuffer.data(), w, 0, h, TJPF_BGRX,
+                           TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE)
+                    == 0;
+            },
+            [&](const std::string& p) {
+                return decodePlanes(handle, p, TJSCALED(width, covering), TJSCALED(height, covering), buffer);
+            },
+            [&](const std::string& p) {
+                return decodePlanes(handle, p, TJSCALED(width, eighth), TJSCALED(height, eighth), buffer);
+            },
+        };
+        // The paths take turns, round after round, so that a change in the
+        // machine's load reaches them all; each figure is the median round.
+        std::vector<std::vector<double>> rounds(paths.size());
+        for (int round = 0; round < kRounds; ++round)
+            for (std::size_t i = 0; i < paths.size(); ++i)
+                rounds[i].push_back(perPicture(pictures, repeat, paths[i]));
+        std::vector<double> ms;
+        for (std::vector<double>& values : rounds) {
+            std::sort(values.begin(), values.end());
+            ms.push_back(values[values.size() / 2]);
+        }
+        const double rgbMs = ms[0];
+        const double planarMs = ms[1];
+        const double rgbDecodeMs = ms[2];
+        const double planesMs = ms[3];
+        const double floorMs = ms[4];
         tjDestroy(handle);
         std::printf("%9s (%5.1f kB, scale %d/%d): rgb %.3f (TurboJPEG %.3f + Qt scale %.3f)  planar %.3f "
                     "(TurboJPEG %.3f + libyuv %.3f)  floor %.3f  planar/rgb %.2f  planar/floor %.2f\n",
