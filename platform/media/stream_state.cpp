@@ -81,8 +81,8 @@ bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
 std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 {
     {
-        // A picture of the last session may never be painted (the control
-        // drops another camera's picture): it must not hold up this one.
+        // Whatever the last session left for the UI thread to take must not
+        // hold up this one.
         std::lock_guard lock(m_pictureMutex);
         m_awaitingTake = false;
     }
@@ -278,10 +278,6 @@ bool StreamState::setSeen(bool seen)
     if (seen == m_seen)
         return false;
     m_seen = seen;
-    // Nothing is owed a paint across a change: a picture that was not
-    // painted while hidden is painted on showing, and must not hold back
-    // the next decode if that paint never comes.
-    m_awaitingTake = false;
     if (!seen) {
         if (m_waiting && m_connectionProven.load()) {
             m_counters.unseen.fetch_add(1, std::memory_order_relaxed);

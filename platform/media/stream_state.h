@@ -108,10 +108,11 @@ public:
 
     // Decoding is paced by what can be seen. While the picture area is seen,
     // a stream's next part is decoded only once the UI thread has taken the
-    // picture before it for painting (meanwhile the newest part waits). While it is not, parts
-    // are dropped once a picture of the connection has decoded, so that the
-    // status stays true and nothing else is spent. The three calls below
-    // return true when the stream must be queued for decoding.
+    // picture before it for painting (meanwhile the newest part waits).
+    // While it is not, parts are dropped once a picture of the connection
+    // has decoded, so that the status stays true and nothing else is spent.
+    // The first two calls below return true when the stream must be queued
+    // for decoding.
     // UI thread: whether anyone can see the picture area (false at first).
     bool setSeen(bool seen);
     // UI thread: the picture taken last will be painted; the next may come.
