@@ -12,6 +12,26 @@
 
 namespace bench {
 
+OurFigures collectFigures(const std::vector<const media::MjpegControl*>& controls)
+{
+    OurFigures figures;
+    media::LatencyHistogram latency;
+    for (const media::MjpegControl* control : controls) {
+        const media::MediaStats s = control->stats();
+        figures.received += s.received;
+        figures.decoded += s.decoded;
+        figures.skipped += s.skipped;
+        figures.drawn += s.drawn;
+        figures.droppedBeforeDecode += s.droppedBeforeDecode;
+        figures.droppedBeforeDraw += s.droppedBeforeDraw;
+        figures.unseen += s.unseen;
+        latency.merge(s.latency);
+    }
+    figures.latencyP50Ms = latency.percentile(0.50);
+    figures.latencyP99Ms = latency.percentile(0.99);
+    return figures;
+}
+
 OurFigures runOurControls(
     const veskat_test::TestcamProcess& camera, int cameras, double warmupSeconds, double seconds)
 {
@@ -49,19 +69,21 @@ OurFigures runOurControls(
     figures.wallSeconds = wall.elapsed() / 1000.0;
     figures.rssEndKiB = currentRssKiB();
 
-    media::LatencyHistogram latency;
-    for (auto& control : controls) {
-        const media::MediaStats s = control->stats();
-        figures.received += s.received;
-        figures.decoded += s.decoded;
-        figures.skipped += s.skipped;
-        figures.drawn += s.drawn;
-        figures.droppedBeforeDecode += s.droppedBeforeDecode;
-        figures.droppedBeforeDraw += s.droppedBeforeDraw;
-        latency.merge(s.latency);
-    }
-    figures.latencyP50Ms = latency.percentile(0.50);
-    figures.latencyP99Ms = latency.percentile(0.99);
+    std::vector<const media::MjpegControl*> measured;
+    for (auto& control : controls)
+        measured.push_back(control.get());
+    const OurFigures counted = collectFigures(measured);
+    figures.received = counted.received;
+    figures.decoded = counted.decoded;
+    figures.skipped = counted.skipped;
+    figures.drawn = counted.drawn;
+    figures.droppedBeforeDecode = counted.droppedBeforeDecode;
+    figures.droppedBeforeDraw = counted.droppedBeforeDraw;
+    figures.unseen = counted.unseen;
+    figures.latencyP50Ms = counted.latencyP50Ms;
+    figures.latencyP99Ms = counted.latencyP99Ms;
+    figures.areaWidth = 254;
+    figures.areaHeight = 213;
     for (auto& control : controls)
         control->invoke(media::DispId::Stop);
     controls.clear();

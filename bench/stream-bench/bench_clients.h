@@ -4,6 +4,12 @@
 #include "bench/stream-bench/bench_process.h"
 #include "tests/support/testcam_process.h"
 
+#include <vector>
+
+namespace media {
+class MjpegControl;
+}
+
 namespace bench {
 
 struct OurFigures {
@@ -18,6 +24,9 @@ struct OurFigures {
     double wallSeconds = 0;
     double latencyP50Ms = 0;
     double latencyP99Ms = 0;
+    unsigned long long unseen = 0;
+    int areaWidth = 0;
+    int areaHeight = 0;
     long rssStartKiB = 0;
     long rssEndKiB = 0;
 };
@@ -28,6 +37,10 @@ struct FfmpegFigures {
     double cpuSeconds = 0;
     double wallSeconds = 0;
 };
+
+// The figures of `controls` since their last resetStats(), with the CPU
+// and wall time given.
+OurFigures collectFigures(const std::vector<const media::MjpegControl*>& controls);
 
 // 254x213 controls, shown on the (offscreen) screen, one per camera.
 OurFigures runOurControls(

@@ -59,6 +59,7 @@ void DecodePool::run()
             // A stopped or restarted stream's leftovers are not worth decoding.
             if (stream->sessionCurrent(part->session)) {
                 DecodedPicture decoded;
+                decoded.image = stream->takeSpareImage();
                 if (decoder.decode(part->jpeg, stream->area(), decoded)) {
                     auto jpeg = std::make_shared<const std::string>(std::move(part->jpeg));
                     stream->pictureDecoded(*part,

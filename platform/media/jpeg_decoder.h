@@ -1,7 +1,12 @@
 #pragma once
-// Decodes one camera picture with TurboJPEG straight into the pixel layout the
-// widget draws, at the smallest DCT scaling that still covers the picture
-// area, then smooth-scales it to the exact area.
+// Decodes one camera picture with TurboJPEG at the smallest DCT scaling that
+// still covers the picture area, and brings it to the exact area in the pixel
+// layout the widget draws 1:1.
+//
+// YCbCr and greyscale pictures decode to their planes (no colour conversion
+// at the larger size), which libyuv box-filters to the area and converts
+// there. Other pictures (CMYK, RGB-coded, subsampling TurboJPEG cannot name)
+// decode to RGB and are smooth-scaled by Qt.
 //
 // Plain Motion-JPEG frames without Huffman tables decode as they are:
 // libjpeg-turbo falls back to the standard tables of the JPEG standard.
@@ -15,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace media {
 
@@ -41,7 +47,10 @@ bool isProgressiveJpeg(std::string_view jpeg);
 ScalingFactor chooseScalingFactor(QSize picture, QSize area);
 
 struct DecodedPicture {
-    QImage image; // Format_RGB32, exactly the area (or the scaled size for an empty area)
+    // Format_RGB32, exactly the area (or the scaled size for an empty area).
+    // An image of that size and format that nothing else shares is drawn
+    // into as it is, so that a stream can reuse its buffers.
+    QImage image;
     QSize sourceSize; // the picture's own size
 };
 
@@ -64,9 +73,23 @@ public:
     bool decode(std::string_view jpeg, QSize area, DecodedPicture& out);
     const std::string& error() const { return m_error; }
 
+    // On by default; off, every picture takes the RGB path (for comparisons).
+    void setPlanarPath(bool on) { m_planarPath = on; }
+
 private:
+    bool decodePlanar(const unsigned char* data, unsigned long size, QSize scaledSize, bool fullSize,
+        int subsampling, QSize area, QImage& target);
+    bool decodeRgb(
+        const unsigned char* data, unsigned long size, QSize scaledSize, QSize area, QImage& target);
+    bool decompressed(int result);
+
     TjHandle m_handle;
     std::string m_error;
+    bool m_planarPath = true;
+    // Reused from picture to picture; they only grow.
+    std::vector<unsigned char> m_planes; // the decoded planes at the covering scale
+    std::vector<unsigned char> m_scaledPlanes; // the same at the area's size
+    QImage m_rgb; // the RGB path's picture at the covering scale
 };
 
 } // namespace media

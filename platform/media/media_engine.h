@@ -4,7 +4,8 @@
 // the program calls before its QApplication goes, since the decode threads
 // draw with Qt.
 //
-// Thread: instance() and shutdown() on the UI thread; network() from any thread.
+// Thread: instance() and shutdown() on the UI thread; network() and decoders()
+// from any thread.
 #include "platform/media/decode_pool.h"
 #include "platform/media/network_thread.h"
 
@@ -30,6 +31,7 @@ public:
     MediaEngine& operator=(const MediaEngine&) = delete;
 
     NetworkThread& network() { return *m_network; }
+    DecodePool& decoders() { return *m_decoders; }
 
 private:
     void stopThreads();

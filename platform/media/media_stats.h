@@ -33,6 +33,7 @@ struct MediaStats {
     std::uint64_t drawn = 0; // pictures painted
     std::uint64_t droppedBeforeDecode = 0; // replaced by a newer part while waiting to be decoded
     std::uint64_t droppedBeforeDraw = 0; // decoded, but replaced by a newer one before a paint
+    std::uint64_t unseen = 0; // not decoded: nobody could see the picture area
     int pictureWidth = 0; // the last decoded picture's own size
     int pictureHeight = 0;
     LatencyHistogram latency;

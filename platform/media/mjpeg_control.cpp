@@ -1,16 +1,20 @@
 #include "platform/media/mjpeg_control.h"
 
 #include "platform/media/media_engine.h"
+#include "platform/media/seen_on_screen.h"
 #include "platform/media/stream_state.h"
 #include "platform/media/stream_url.h"
 
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QTimerEvent>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 namespace media {
 
@@ -57,6 +61,7 @@ MjpegControl::MjpegControl(MediaEngine& engine, QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_state->setArea(size() * devicePixelRatioF());
+    m_clock.start();
 }
 
 MjpegControl::~MjpegControl()
@@ -200,6 +205,7 @@ MediaStats MjpegControl::stats() const
     s.drawn = m_drawn;
     s.droppedBeforeDecode = c.droppedBeforeDecode.load();
     s.droppedBeforeDraw = c.droppedBeforeDraw.load() + m_droppedUnpainted;
+    s.unseen = c.unseen.load();
     s.pictureWidth = c.pictureWidth.load();
     s.pictureHeight = c.pictureHeight.load();
     s.latency = m_latency;
@@ -214,6 +220,7 @@ void MjpegControl::resetStats()
     c.skipped = 0;
     c.droppedBeforeDecode = 0;
     c.droppedBeforeDraw = 0;
+    c.unseen = 0;
     m_drawn = 0;
     m_droppedUnpainted = 0;
     m_latency = LatencyHistogram();
@@ -235,7 +242,7 @@ void MjpegControl::onPictureReady()
         return;
     if (m_pictureUnpainted)
         ++m_droppedUnpainted;
-    m_picture = std::move(picture->image);
+    m_state->recycleImage(std::exchange(m_picture, std::move(picture->image)));
     m_pictureJpeg = std::move(picture->jpeg);
     if (picture->sourceSize != m_pictureSize) {
         m_pictureSize = picture->sourceSize;
@@ -245,12 +252,75 @@ void MjpegControl::onPictureReady()
     m_pictureTime = QDateTime::currentDateTime();
     m_pictureUnpainted = true;
     update();
+    releaseDecode();
 }
 
 void MjpegControl::resizeEvent(QResizeEvent* event)
 {
     MediaControl::resizeEvent(event);
     m_state->setArea(event->size() * devicePixelRatioF());
+    updateSeen();
+}
+
+void MjpegControl::showEvent(QShowEvent* event)
+{
+    MediaControl::showEvent(event);
+    m_seenTimer.start(kSeenCheckMs, this);
+    updateSeen();
+}
+
+// Also sent, spontaneously, when the window is minimised.
+void MjpegControl::hideEvent(QHideEvent* event)
+{
+    MediaControl::hideEvent(event);
+    m_seenTimer.stop();
+    updateSeen();
+}
+
+void MjpegControl::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_releaseTimer.timerId()) {
+        m_releaseTimer.stop();
+        releaseDecode();
+    } else if (event->timerId() == m_seenTimer.timerId()) {
+        updateSeen();
+    } else {
+        MediaControl::timerEvent(event);
+    }
+}
+
+void MjpegControl::updateSeen()
+{
+    const bool seen = isSeenOnScreen(*this);
+    if (seen == m_seen)
+        return;
+    m_seen = seen;
+    if (m_state->setSeen(seen))
+        scheduleDecode();
+}
+
+// The picture decoded last is taken, to be painted with the next paint: the
+// next part may be decoded, but not sooner than one screen refresh after the
+// previous one.
+void MjpegControl::releaseDecode()
+{
+    const QScreen* display = screen();
+    const double hz = display && display->refreshRate() > 1 ? display->refreshRate() : 60.0;
+    const qint64 intervalMs = static_cast<qint64>(1000.0 / std::clamp(hz, 30.0, 240.0));
+    const qint64 wait = m_lastReleaseMs + intervalMs - m_clock.elapsed();
+    if (wait > 0) {
+        if (!m_releaseTimer.isActive())
+            m_releaseTimer.start(static_cast<int>(wait), this);
+        return;
+    }
+    m_lastReleaseMs = m_clock.elapsed();
+    if (m_state->pictureTaken())
+        scheduleDecode();
+}
+
+void MjpegControl::scheduleDecode()
+{
+    m_engine.decoders().schedule(m_state);
 }
 
 void MjpegControl::paintMessage(QPainter& painter, const QString& headline, const QString& detail)
@@ -266,6 +336,9 @@ void MjpegControl::paintMessage(QPainter& painter, const QString& headline, cons
 
 void MjpegControl::paintEvent(QPaintEvent*)
 {
+    // Cheap to ask only when it changes: an uncovered window is painted.
+    if (!m_seen)
+        updateSeen();
     QPainter painter(this);
     const std::int32_t current = status();
     const QString meaning = QString::fromUtf8(statusMeaning(current));

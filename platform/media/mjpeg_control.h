@@ -4,12 +4,18 @@
 // over its whole area. Without a picture it shows the status in words; a
 // picture that stopped arriving is dimmed and marked with its time.
 //
+// It decodes no more than it can paint, and nothing while nobody can see it
+// (see StreamState::setSeen): it looks on show, hide and paint, and every
+// kSeenCheckMs for windows moved over it.
+//
 // Thread: every member on the UI thread. The network and decode threads only
 // reach it through StreamState, which posts to the UI thread.
 #include "platform/media/media_control.h"
 #include "platform/media/media_stats.h"
 
+#include <QBasicTimer>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <cstdint>
@@ -31,6 +37,7 @@ public:
     // chain to besides the system's (a camera's own CA or self-signed
     // certificate). Verification stays on; read at every start.
     static constexpr const char* kExtraCaVariable = "VESKAT_CAMERA_CA_FILE";
+    static constexpr int kSeenCheckMs = 250;
 
     MjpegControl(MediaEngine& engine, QWidget* parent = nullptr);
     ~MjpegControl() override;
@@ -68,6 +75,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     friend class StreamState;
@@ -77,6 +87,9 @@ private:
     void start();
     void stop();
     void paintMessage(class QPainter& painter, const QString& headline, const QString& detail);
+    void updateSeen();
+    void releaseDecode();
+    void scheduleDecode();
 
     MediaEngine& m_engine;
     std::shared_ptr<StreamState> m_state;
@@ -99,6 +112,13 @@ private:
     std::uint64_t m_drawn = 0;
     std::uint64_t m_droppedUnpainted = 0;
     LatencyHistogram m_latency;
+
+    bool m_seen = false;
+    QBasicTimer m_seenTimer;
+    // No more decodes than the screen can show: one per refresh at most.
+    QBasicTimer m_releaseTimer;
+    QElapsedTimer m_clock;
+    qint64 m_lastReleaseMs = -1000;
 };
 
 } // namespace media

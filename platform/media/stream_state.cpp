@@ -6,6 +6,8 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <utility>
+
 namespace media {
 
 bool isRestartOnlyFailure(std::int32_t status)
@@ -78,9 +80,16 @@ bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
 
 std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 {
+    {
+        // Whatever the last session left for the UI thread to take must not
+        // hold up this one.
+        std::lock_guard lock(m_pictureMutex);
+        m_awaitingTake = false;
+    }
     std::lock_guard lock(m_statusMutex);
     setStatusLocked(status, std::move(detail));
     m_decodedOnConnection = false;
+    m_connectionProven = false;
     m_failuresOnConnection = 0;
     return ++m_session;
 }
@@ -122,6 +131,7 @@ std::uint64_t StreamState::beginConnection(std::uint64_t session)
     std::lock_guard lock(m_statusMutex);
     if (session == m_session) {
         m_decodedOnConnection = false;
+        m_connectionProven = false;
         m_failuresOnConnection = 0;
     }
     return ++m_connection;
@@ -158,14 +168,27 @@ void StreamState::noteDigest(const StreamConfig& config)
     m_digestConfig = config;
 }
 
+bool StreamState::mayDecodeLocked() const
+{
+    if (!m_waiting || m_scheduled)
+        return false;
+    if (!m_seen)
+        return !m_connectionProven.load();
+    return !m_awaitingTake;
+}
+
 bool StreamState::offerPicture(EncodedPicture&& picture)
 {
     m_counters.received.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(m_pictureMutex);
+    if (!m_seen && m_connectionProven.load()) {
+        m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
     if (m_waiting)
         m_counters.droppedBeforeDecode.fetch_add(1, std::memory_order_relaxed);
     m_waiting = std::move(picture);
-    if (m_scheduled)
+    if (!mayDecodeLocked())
         return false;
     m_scheduled = true;
     return true;
@@ -182,10 +205,17 @@ std::optional<EncodedPicture> StreamState::takePicture()
 bool StreamState::finishDecode()
 {
     std::lock_guard lock(m_pictureMutex);
-    if (m_waiting)
-        return true;
     m_scheduled = false;
-    return false;
+    // A part that waited while this one proved the connection is not shown
+    // either; on showing, the next part to arrive is.
+    if (!m_seen && m_waiting && m_connectionProven.load()) {
+        m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+        m_waiting.reset();
+    }
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
 }
 
 void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture)
@@ -196,6 +226,7 @@ void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& pict
             return;
         if (from.connection == m_connection) {
             m_decodedOnConnection = true;
+            m_connectionProven = true;
             m_failuresOnConnection = 0;
             if (m_status == Status::WaitingForPicture || m_status == Status::Stalled
                 || m_status == Status::Connecting)
@@ -209,9 +240,12 @@ void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& pict
     bool post = false;
     {
         std::lock_guard lock(m_pictureMutex);
-        if (m_ready)
+        if (m_ready) {
             m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+            m_spare = std::move(m_ready->image);
+        }
         m_ready = std::move(picture);
+        m_awaitingTake = true;
         post = !m_readyPosted;
         m_readyPosted = true;
     }
@@ -236,6 +270,47 @@ std::optional<ReadyPicture> StreamState::takeReadyPicture()
     std::optional<ReadyPicture> picture = std::move(m_ready);
     m_ready.reset();
     return picture;
+}
+
+bool StreamState::setSeen(bool seen)
+{
+    std::lock_guard lock(m_pictureMutex);
+    if (seen == m_seen)
+        return false;
+    m_seen = seen;
+    if (!seen) {
+        if (m_waiting && m_connectionProven.load()) {
+            m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+            m_waiting.reset();
+        }
+        return false;
+    }
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+bool StreamState::pictureTaken()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_awaitingTake = false;
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+void StreamState::recycleImage(QImage&& image)
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_spare = std::move(image);
+}
+
+QImage StreamState::takeSpareImage()
+{
+    std::lock_guard lock(m_pictureMutex);
+    return std::exchange(m_spare, QImage());
 }
 
 void StreamState::setArea(QSize area)

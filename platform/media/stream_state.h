@@ -113,6 +113,23 @@ public:
     // UI thread: the newest decoded picture, if one arrived since the last call.
     std::optional<ReadyPicture> takeReadyPicture();
 
+    // Decoding is paced by what can be seen. While the picture area is seen,
+    // a stream's next part is decoded only once the UI thread has taken the
+    // picture before it for painting (meanwhile the newest part waits).
+    // While it is not, parts are dropped once a picture of the connection
+    // has decoded, so that the status stays true and nothing else is spent.
+    // The first two calls below return true when the stream must be queued
+    // for decoding.
+    // UI thread: whether anyone can see the picture area (false at first).
+    bool setSeen(bool seen);
+    // UI thread: the picture taken last will be painted; the next may come.
+    bool pictureTaken();
+    // UI thread: an image the control no longer shows, for the decoder to
+    // draw into again instead of making a new one.
+    void recycleImage(QImage&& image);
+    // Decode thread: a recycled image, or a null one.
+    QImage takeSpareImage();
+
     // The picture area in device pixels; set by the UI thread.
     void setArea(QSize area);
     QSize area() const;
@@ -127,6 +144,7 @@ public:
         std::atomic<std::uint64_t> skipped { 0 };
         std::atomic<std::uint64_t> droppedBeforeDecode { 0 };
         std::atomic<std::uint64_t> droppedBeforeDraw { 0 };
+        std::atomic<std::uint64_t> unseen { 0 };
         std::atomic<int> pictureWidth { 0 };
         std::atomic<int> pictureHeight { 0 };
     };
@@ -152,11 +170,19 @@ private:
 
     std::optional<StreamConfig> m_digestConfig; // network thread only
 
+    bool mayDecodeLocked() const;
+
     std::mutex m_pictureMutex;
     std::optional<EncodedPicture> m_waiting;
     bool m_scheduled = false; // queued for or being decoded
     std::optional<ReadyPicture> m_ready;
     bool m_readyPosted = false;
+    bool m_seen = false;
+    bool m_awaitingTake = false; // a decoded picture has not been taken for painting yet
+    QImage m_spare;
+    // A picture of the current connection decoded; mirrors
+    // m_decodedOnConnection for readers that hold m_pictureMutex.
+    std::atomic<bool> m_connectionProven { false };
 
     std::atomic<std::uint64_t> m_area { 0 };
     Counters m_counters;

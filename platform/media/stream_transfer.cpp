@@ -86,6 +86,9 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
     m_errorBuffer[0] = '\0';
     m_attemptStart = now;
     m_lastPart = now;
+    m_windowStart = now;
+    m_partsInWindow = 0;
+    m_paused = false;
     m_phase = Phase::Connecting;
 
     m_easy.reset(curl_easy_init());
@@ -237,6 +240,10 @@ void StreamTransfer::poll(CURLM* multi, Clock::time_point now)
         m_finished = true;
         return;
     }
+    if (m_paused && m_easy && now - m_windowStart >= kPartWindow) {
+        m_paused = false;
+        curl_easy_pause(m_easy.get(), CURLPAUSE_CONT); // may deliver the held-back bytes right here
+    }
     const std::chrono::milliseconds timeout(m_config.timeoutMs);
     switch (m_phase) {
     case Phase::WaitingToRetry:
@@ -344,6 +351,8 @@ size_t StreamTransfer::onBody(char* data, size_t size, size_t count, void* self)
     }
     if (!t->m_parser)
         return 0;
+    if (!t->m_sniffing && t->holdBackFlood())
+        return CURL_WRITEFUNC_PAUSE;
     std::string_view body(data, bytes);
     if (t->m_sniffing) {
         switch (t->sniff(body)) {
@@ -387,8 +396,26 @@ int StreamTransfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, c
     return t->m_cancel.load(std::memory_order_relaxed) || t->m_state->sessionOver(t->m_session) ? 1 : 0;
 }
 
+// A camera that sends more parts than any screen shows is held back for the
+// rest of the window: TCP makes it wait, and the network thread does not
+// parse what would only be dropped. The bytes of the refused call come again
+// when poll() resumes the transfer.
+bool StreamTransfer::holdBackFlood()
+{
+    const auto now = Clock::now();
+    if (now - m_windowStart >= kPartWindow) {
+        m_windowStart = now;
+        m_partsInWindow = 0;
+    }
+    if (m_partsInWindow < kMaxPartsPerWindow)
+        return false;
+    m_paused = true;
+    return true;
+}
+
 void StreamTransfer::handlePart(MultipartPart&& part)
 {
+    ++m_partsInWindow;
     m_lastPart = Clock::now();
     m_retryDelay = kFirstRetryDelay;
     m_state->partArrived(m_session);

@@ -29,6 +29,10 @@ public:
     static constexpr std::chrono::milliseconds kStallAfter { 5000 };
     static constexpr std::chrono::milliseconds kFirstRetryDelay { 250 };
     static constexpr std::chrono::milliseconds kMaxRetryDelay { 2000 };
+    // More parts than this in a quarter second (240 a second, four times a
+    // fast camera) pause the transfer for the rest of it.
+    static constexpr std::chrono::milliseconds kPartWindow { 250 };
+    static constexpr int kMaxPartsPerWindow = 60;
 
     StreamTransfer(
         std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders);
@@ -66,6 +70,7 @@ private:
     void failConnection(CURLM* multi, Clock::time_point now, std::string detail);
     void finish(CURLM* multi, std::int32_t status, std::string detail);
     void handlePart(MultipartPart&& part);
+    bool holdBackFlood();
 
     std::shared_ptr<StreamState> m_state;
     StreamConfig m_config;
@@ -89,6 +94,9 @@ private:
     bool m_sniffing = false; // an unlabelled body, not yet known to be multipart
     std::string m_sniffed; // its first bytes while sniffing
 
+    Clock::time_point m_windowStart {};
+    int m_partsInWindow = 0;
+    bool m_paused = false; // held back for flooding
     Clock::time_point m_attemptStart {};
     Clock::time_point m_lastPart {};
     Clock::time_point m_retryAt {};

@@ -71,9 +71,13 @@ void LoopbackServer::sendPartToAll()
         ? body
         : "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(body.size())
             + "\r\n\r\n" + body + "\r\n";
+    // 200 parts every 40 ms: far more than any screen shows.
+    const int repeat = m_behaviour == Behaviour::FloodJpegParts ? 200 : 1;
     for (const QPointer<QTcpSocket>& socket : m_streaming) {
-        if (socket && socket->state() == QAbstractSocket::ConnectedState)
-            socket->write(part);
+        // A flood that nobody reads must not pile up in this process.
+        if (socket && socket->state() == QAbstractSocket::ConnectedState
+            && socket->bytesToWrite() < (1 << 20))
+            socket->write(part.repeated(repeat));
     }
 }
 

@@ -21,6 +21,7 @@ public:
         TextParts, // a multipart stream whose parts are not pictures
         JpegParts, // a multipart stream of one fixed picture, as often as asked
         RawPictures, // the picture's bytes over and over, without multipart framing
+        FloodJpegParts, // a multipart stream of one fixed picture, hundreds at a time
     };
 
     // With `tls` the camera speaks https (QSslServer) with that certificate.

@@ -1,5 +1,8 @@
 #include "tests/media_control/test_pictures.h"
 
+#include "tools/testcam/frame_painter.h"
+#include "tools/testcam/jpeg_encoder.h"
+
 #include <turbojpeg.h>
 
 #include <stdexcept>
@@ -9,13 +12,14 @@ namespace media_test {
 
 namespace {
 
-std::string encode(const std::vector<unsigned char>& pixels, int width, int height, int flags = 0)
+std::string encode(const std::vector<unsigned char>& pixels, int width, int height, int flags = 0,
+    int subsampling = TJSAMP_420, int quality = 90)
 {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    const int rc
-        = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, flags);
+    const int rc = tjCompress2(
+        handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, subsampling, quality, flags);
     tjDestroy(handle);
     if (rc != 0)
         throw std::runtime_error("tjCompress2 failed");
@@ -104,6 +108,28 @@ std::string withClaimedSize(const std::string& jpeg, int width, int height)
         return false;
     });
     return out;
+}
+
+std::string testcamJpeg(int width, int height, int subsampling, long long index)
+{
+    testcam::FramePainter painter(width, height);
+    testcam::YuvFrame frame(width, height);
+    painter.paint(frame, index, { "CAMERA 1", "12:34:56.789" });
+    testcam::JpegEncoder encoder;
+    const QByteArray camera = encoder.encode(frame, 80);
+    if (camera.isEmpty())
+        throw std::runtime_error("the test camera's encoder failed");
+    if (subsampling == TJSAMP_420)
+        return camera.toStdString();
+    // Other subsamplings: the same picture, through RGB.
+    std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+    tjhandle handle = tjInitDecompress();
+    const int rc = tjDecompress2(handle, reinterpret_cast<const unsigned char*>(camera.constData()),
+        static_cast<unsigned long>(camera.size()), rgb.data(), width, 0, height, TJPF_RGB, 0);
+    tjDestroy(handle);
+    if (rc != 0)
+        throw std::runtime_error("tjDecompress2 failed");
+    return encode(rgb, width, height, 0, subsampling, 80);
 }
 
 } // namespace media_test

@@ -14,5 +14,8 @@ std::string halvesJpeg(int width, int height, bool bottomWhite);
 std::string withoutHuffmanTables(const std::string& jpeg);
 // The picture with its frame header claiming another size.
 std::string withClaimedSize(const std::string& jpeg, int width, int height);
+// veskat-testcam's picture number `index` (gradient, bar, noise, a text
+// line) at quality 80, in the given TurboJPEG subsampling (TJSAMP_*).
+std::string testcamJpeg(int width, int height, int subsampling, long long index = 0);
 
 } // namespace media_test
