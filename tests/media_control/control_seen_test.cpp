@@ -153,9 +153,10 @@ TEST(SeenOnScreen, AFloodOfPartsIsDecodedNoFasterThanItCanBePainted)
     ASSERT_TRUE(waitForStats(*control, [](const media::MediaStats& s) { return s.received >= 800; }));
 
     const media::MediaStats stats = control->stats();
-    // One decoded picture may wait for its paint, and one be under way.
+    // One decoded picture may wait to be taken, and one be under way; a
+    // picture taken is painted unless a slow paint lets the next one in.
     EXPECT_LE(stats.decoded, stats.drawn + stats.droppedBeforeDraw + 2) << "received " << stats.received;
-    EXPECT_LE(stats.droppedBeforeDraw * 10, stats.drawn);
+    EXPECT_LE(stats.decoded, 2 * stats.drawn + 2) << "dropped before paint " << stats.droppedBeforeDraw;
     EXPECT_LT(stats.decoded * 4, stats.received);
 }
 
