@@ -37,11 +37,14 @@ std::uint8_t clampByte(int v)
 
 } // namespace
 
+// TurboJPEG's encoder reads a little past the last row of a plane whose size
+// is not a whole number of blocks (seen with 641x481 under AddressSanitizer),
+// so every plane gets one block row and a few bytes to spare.
 YuvFrame::YuvFrame(int w, int h)
     : width(w)
     , height(h)
-    , y(static_cast<size_t>(w) * h)
-    , u(static_cast<size_t>((w + 1) / 2) * ((h + 1) / 2))
+    , y(static_cast<size_t>(w) * (h + 16) + 64)
+    , u(static_cast<size_t>((w + 1) / 2) * ((h + 1) / 2 + 16) + 64)
     , v(u.size())
 {
 }

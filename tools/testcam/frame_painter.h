@@ -13,8 +13,8 @@ namespace testcam {
 struct YuvFrame {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> y; // width * height
-    std::vector<std::uint8_t> u; // chromaWidth() * chromaHeight()
+    std::vector<std::uint8_t> y; // width * height, and room the encoder may read past it
+    std::vector<std::uint8_t> u; // chromaWidth() * chromaHeight(), and the same room
     std::vector<std::uint8_t> v;
 
     YuvFrame() = default;
