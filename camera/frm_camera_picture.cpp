@@ -4,7 +4,7 @@
 
 #include "camera/monitor/status_monitor.h"
 #include "camera/snapshot.h"
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/mjpeg_control.h"
 
 #include <QAction>
@@ -48,7 +48,7 @@ std::optional<frmCamera::StatusReport> frmCamera::statusReport() const
         return std::nullopt;
     StatusReport report;
     report.status = control->status();
-    report.failing = camera::needsRestart(report.status, report.status);
+    report.failing = media::Status::needsRestart(report.status, report.status);
     report.detail = control->shownDetail();
     report.drawn = control->drawnCount();
     return report;

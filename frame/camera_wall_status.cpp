@@ -1,7 +1,7 @@
 #include "frame/camera_wall_status.h"
 
 #include "camera/frm_camera.h"
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 
 #include <QLabel>
 #include <QMdiArea>

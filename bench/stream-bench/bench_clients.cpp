@@ -1,6 +1,6 @@
 #include "bench/stream-bench/bench_clients.h"
 
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/mjpeg_control.h"
 
 #include <QElapsedTimer>

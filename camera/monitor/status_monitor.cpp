@@ -1,5 +1,7 @@
 #include "camera/monitor/status_monitor.h"
 
+#include "platform/media/contract/dispatch.h"
+
 namespace camera {
 
 std::string signedNumberForm(std::int32_t value)
@@ -36,7 +38,7 @@ void runMonitorTick(int cameraIndex, int debugLevel, std::int32_t& lastStatus, c
 
     const std::int32_t read4 = actions.readStatus();
     const std::int32_t read5 = actions.readStatus();
-    if (needsRestart(read4, read5))
+    if (media::Status::needsRestart(read4, read5))
         actions.restartStream();
 }
 

@@ -32,12 +32,6 @@ constexpr bool setsDebugFlag(int debugLevel)
     return debugLevel > 1;
 }
 
-// 1025 (connection failed) from read 4, or anything above 1027 from read 5.
-constexpr bool needsRestart(std::int32_t read4, std::int32_t read5)
-{
-    return read4 == 1025 || read5 > 1027;
-}
-
 struct MonitorActions {
     std::function<void()> setDebugFlag; // property 18 = true
     std::function<std::int32_t()> readStatus; // a fresh read of property 15

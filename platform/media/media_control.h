@@ -4,7 +4,7 @@
 // area's size is the widget's own size, set by the window.
 //
 // Thread: every member is called on the UI thread only.
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "platform/media/stream_state.h"
 
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/mjpeg_control.h"
 
 #include <QMetaObject>
@@ -9,11 +9,6 @@
 #include <utility>
 
 namespace media {
-
-bool isRestartOnlyFailure(std::int32_t status)
-{
-    return status >= Status::Unauthorized && status <= Status::InvalidUrl;
-}
 
 StreamState::StreamState(MjpegControl* receiver)
     : m_receiver(receiver)
@@ -114,7 +109,7 @@ bool StreamState::sessionCurrent(std::uint64_t session) const
 bool StreamState::sessionOver(std::uint64_t session) const
 {
     std::lock_guard lock(m_statusMutex);
-    return session != m_session || isRestartOnlyFailure(m_status);
+    return session != m_session || Status::waitsForRestart(m_status);
 }
 
 bool StreamState::setStatus(std::uint64_t session, std::int32_t status, std::string detail)
@@ -259,7 +254,7 @@ void StreamState::pictureFailed(const EncodedPicture& from, const std::string& r
     std::lock_guard lock(m_statusMutex);
     if (from.session != m_session || from.connection != m_connection || m_decodedOnConnection)
         return;
-    if (++m_failuresOnConnection >= kFailuresBeforeNotMjpeg && !isRestartOnlyFailure(m_status))
+    if (++m_failuresOnConnection >= kFailuresBeforeNotMjpeg && !Status::waitsForRestart(m_status))
         setStatusLocked(Status::NotMjpeg, reason.empty() ? "no picture of the stream decodes" : reason);
 }
 

@@ -188,6 +188,4 @@ private:
     Counters m_counters;
 };
 
-bool isRestartOnlyFailure(std::int32_t status);
-
 } // namespace media

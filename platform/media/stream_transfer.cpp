@@ -1,7 +1,7 @@
 #include "platform/media/stream_transfer.h"
 
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/decode_pool.h"
-#include "platform/media/dispatch.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for driving real media controls on the offscreen platform.
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/mjpeg_control.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 // The control's Qt-free helpers: value conversion, status words, URL check,
 // and the latency histogram used by the probe and the benchmark.
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/media_stats.h"
 #include "platform/media/stream_state.h"
 #include "platform/media/stream_url.h"
@@ -53,9 +53,9 @@ TEST(StatusPolicy, OnlyCodesTheMonitorRestartsAreFinalForTheControl)
 {
     // The control itself retries 1025; 1028..1031 wait for the monitor's restart.
     for (std::int32_t code : { 0, 1, 2, 1025, 1026, 1027 })
-        EXPECT_FALSE(media::isRestartOnlyFailure(code)) << code;
+        EXPECT_FALSE(media::Status::waitsForRestart(code)) << code;
     for (std::int32_t code : { 1028, 1029, 1030, 1031 })
-        EXPECT_TRUE(media::isRestartOnlyFailure(code)) << code;
+        EXPECT_TRUE(media::Status::waitsForRestart(code)) << code;
 }
 
 struct UrlCase {

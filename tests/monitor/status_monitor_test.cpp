@@ -1,4 +1,5 @@
 #include "camera/monitor/status_monitor.h"
+#include "platform/media/contract/dispatch.h"
 
 #include <gmock/gmock.h>
 
@@ -128,11 +129,11 @@ INSTANTIATE_TEST_SUITE_P(Monitor, RestartDecision,
 
 TEST(RestartDecision, Read4DecidesFor1025AndRead5ForAbove1027)
 {
-    EXPECT_TRUE(camera::needsRestart(1025, 2));
-    EXPECT_FALSE(camera::needsRestart(2, 1025));
-    EXPECT_TRUE(camera::needsRestart(2, 1028));
-    EXPECT_FALSE(camera::needsRestart(1028, 2));
-    EXPECT_FALSE(camera::needsRestart(1027, 1027));
+    EXPECT_TRUE(media::Status::needsRestart(1025, 2));
+    EXPECT_FALSE(media::Status::needsRestart(2, 1025));
+    EXPECT_TRUE(media::Status::needsRestart(2, 1028));
+    EXPECT_FALSE(media::Status::needsRestart(1028, 2));
+    EXPECT_FALSE(media::Status::needsRestart(1027, 1027));
 }
 
 TEST(Tick, LevelZeroAndNegativeDoNothingAtAll)

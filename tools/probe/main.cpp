@@ -1,6 +1,6 @@
 // veskat-probe: plays one camera stream through the real media control,
 // without a window on screen, and reports what a camera window would show.
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 #include "platform/media/media_engine.h"
 #include "platform/media/media_stats.h"
 #include "platform/media/mjpeg_control.h"

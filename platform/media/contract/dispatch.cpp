@@ -1,4 +1,4 @@
-#include "platform/media/dispatch.h"
+#include "platform/media/contract/dispatch.h"
 
 #include <cerrno>
 #include <cmath>

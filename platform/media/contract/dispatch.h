@@ -38,6 +38,18 @@ constexpr std::int32_t Unauthorized = 1028; // HTTP 401/403
 constexpr std::int32_t HttpError = 1029;
 constexpr std::int32_t NotMjpeg = 1030;
 constexpr std::int32_t InvalidUrl = 1031;
+
+// A failed state that only a restart clears; the control itself retries 1025.
+constexpr bool waitsForRestart(std::int32_t status)
+{
+    return status > Stalled;
+}
+// The camera window's monitor restarts the stream on 1025 from one read of
+// the status and on anything above 1027 from the next.
+constexpr bool needsRestart(std::int32_t read4, std::int32_t read5)
+{
+    return read4 == ConnectionFailed || waitsForRestart(read5);
+}
 } // namespace Status
 
 // The meaning of a status code in words, for the picture area and veskat-probe.
