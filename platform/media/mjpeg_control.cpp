@@ -1,5 +1,7 @@
 #include "platform/media/mjpeg_control.h"
 
+#include "util/ascii_text.h"
+
 #include "platform/media/media_engine.h"
 #include "platform/media/seen_on_screen.h"
 #include "platform/media/stream_state.h"
@@ -29,13 +31,6 @@ std::string toText(const DispValue& value)
     if (const auto* b = std::get_if<bool>(&value))
         return *b ? "True" : "False";
     return {};
-}
-
-std::string lowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 std::int64_t nowMicroseconds()
@@ -141,7 +136,7 @@ void MjpegControl::start()
         m_startedUrl = m_url;
         update();
     }
-    if (lowerCase(m_mediaType) != "mjpeg") {
+    if (!util::equalsAsciiLower(m_mediaType, "mjpeg")) {
         m_state->beginSession(Status::NotMjpeg, "media type \"" + m_mediaType + "\" is not supported");
         m_engine.network().stop(m_state);
         return;

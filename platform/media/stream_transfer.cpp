@@ -1,10 +1,11 @@
 #include "platform/media/stream_transfer.h"
 
+#include "util/ascii_text.h"
+
 #include "platform/media/contract/dispatch.h"
 #include "platform/media/decode_pool.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -12,29 +13,15 @@ namespace media {
 
 namespace {
 
-std::string lowerCase(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
+using util::asciiLower;
+using util::trimAsciiSpace;
 
 std::int64_t parseSendTime(const MultipartPart& part)
 {
     for (const auto& [name, value] : part.headers) {
         if (name != "x-send-time-us")
             continue;
-        const std::string_view text = trim(value);
+        const std::string_view text = trimAsciiSpace(value);
         std::int64_t us = 0;
         const auto result = std::from_chars(text.data(), text.data() + text.size(), us);
         return result.ec == std::errc() ? us : 0;
@@ -134,7 +121,7 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
 bool StreamTransfer::restrict(CURL* easy)
 {
     // A camera reached over https is never followed back to plain http.
-    const bool secure = lowerCase(std::string_view(m_config.url).substr(0, 8)) == "https://";
+    const bool secure = asciiLower(std::string_view(m_config.url).substr(0, 8)) == "https://";
     bool ok = curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str()) == CURLE_OK
         && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
         && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https") == CURLE_OK
@@ -270,7 +257,7 @@ bool StreamTransfer::classifyFinalResponse(long code)
 {
     m_classified = true;
     if (code >= 200 && code < 300) {
-        const std::string type = lowerCase(trim(m_contentType));
+        const std::string type = asciiLower(trimAsciiSpace(m_contentType));
         // Some encoders (ffmpeg's own HTTP server among them) label a
         // multipart stream as plain bytes: look at how the body starts.
         m_sniffing = type.empty() || type.rfind("application/octet-stream", 0) == 0;
@@ -322,7 +309,7 @@ size_t StreamTransfer::onHeader(char* data, size_t size, size_t count, void* sel
         t->m_contentType.clear();
         return bytes;
     }
-    if (trim(line).empty()) {
+    if (trimAsciiSpace(line).empty()) {
         if (!t->m_classified && !t->headersComplete()) {
             t->m_cancel.store(true);
             return 0;
@@ -330,8 +317,9 @@ size_t StreamTransfer::onHeader(char* data, size_t size, size_t count, void* sel
         return bytes;
     }
     const auto colon = line.find(':');
-    if (colon != std::string_view::npos && lowerCase(trim(line.substr(0, colon))) == "content-type")
-        t->m_contentType = std::string(trim(line.substr(colon + 1)));
+    if (colon != std::string_view::npos
+        && util::equalsAsciiLower(trimAsciiSpace(line.substr(0, colon)), "content-type"))
+        t->m_contentType = std::string(trimAsciiSpace(line.substr(colon + 1)));
     return bytes;
 }
 

@@ -1,21 +1,15 @@
 #include "platform/media/stream_url.h"
 
+#include "util/ascii_text.h"
+
 #include "platform/media/curl_handles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace media {
 
 namespace {
-
-std::string lowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Where the authority ("user:password@host:port") ends: at the path, query
 // or fragment, or at the end of the text.
@@ -57,8 +51,8 @@ bool isValidStreamUrl(const std::string& url)
     const auto schemeEnd = url.find("://");
     if (schemeEnd == std::string::npos)
         return false;
-    const std::string scheme = lowerCase(url.substr(0, schemeEnd));
-    if (scheme != "http" && scheme != "https")
+    const std::string_view scheme = std::string_view(url).substr(0, schemeEnd);
+    if (!util::equalsAsciiLower(scheme, "http") && !util::equalsAsciiLower(scheme, "https"))
         return false;
     // libcurl forgives "http:///host/path" by skipping the extra slash; a
     // camera address must be between the "//" and the path, so look first.
@@ -68,8 +62,9 @@ bool isValidStreamUrl(const std::string& url)
         authority.erase(0, at + 1);
     if (authority.empty() || authority[0] == ':')
         return false;
-    if (std::any_of(authority.begin(), authority.end(),
-            [](unsigned char c) { return std::isspace(c) || std::iscntrl(c); }))
+    if (std::any_of(authority.begin(), authority.end(), [](unsigned char c) {
+            return util::isAsciiSpace(static_cast<char>(c)) || c < 0x20 || c == 0x7f;
+        }))
         return false;
 
     const std::optional<std::string> host = curlHost(url);
@@ -85,8 +80,7 @@ bool hasAnyAddressHost(const std::string& url)
 
 std::string streamUrlForAddress(const std::string& address)
 {
-    const std::string start = lowerCase(address.substr(0, 8));
-    if (start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0)
+    if (util::startsWithAsciiLower(address, "http://") || util::startsWithAsciiLower(address, "https://"))
         return address;
     return "http://" + address + "/axis-cgi/mjpg/video.cgi";
 }

@@ -1,5 +1,7 @@
 #include "tools/reg/command_line.h"
 
+#include "util/ascii_text.h"
+
 #include <algorithm>
 #include <array>
 
@@ -30,17 +32,9 @@ bool takesArgument(Operation operation, std::string_view name)
     return name == "v" || name == "t" || name == "d" || (name == "s" && operation == Operation::Add);
 }
 
-std::string lowered(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool isHelp(std::string_view arg)
 {
-    const auto l = lowered(arg);
+    const auto l = util::asciiLower(arg);
     return l == "/?" || l == "-?" || l == "-h" || l == "/h" || l == "--help" || l == "/help";
 }
 
@@ -49,7 +43,7 @@ std::string switchName(std::string_view arg)
 {
     if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-'))
         return {};
-    const auto name = lowered(arg.substr(1));
+    const auto name = util::asciiLower(arg.substr(1));
     for (auto known : kAllSwitches) {
         if (name == known)
             return name;
@@ -79,13 +73,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
         return SyntaxError { "no operation was given", std::nullopt };
     if (isHelp(args[0]))
         return HelpRequest {};
-    if (lowered(args[0]) == "--version")
+    if (util::asciiLower(args[0]) == "--version")
         return VersionRequest {};
     // An operation never starts with a switch character.
     if (args[0].size() > 1 && (args[0][0] == '-' || args[0][0] == '/'))
         return UnknownOption { args[0] };
 
-    const auto verb = lowered(args[0]);
+    const auto verb = util::asciiLower(args[0]);
     const auto entry = std::find_if(
         kOperations.begin(), kOperations.end(), [&](const OperationEntry& s) { return s.name == verb; });
     if (entry == kOperations.end())

@@ -1,40 +1,18 @@
 #include "platform/media/parser/multipart_parser.h"
 
-#include <cctype>
+#include "util/ascii_text.h"
 
 namespace media {
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool equalsLower(std::string_view s, std::string_view lower)
-{
-    if (s.size() != lower.size())
-        return false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[i])) != lower[i])
-            return false;
-    }
-    return true;
-}
+using util::equalsAsciiLower;
+using util::trimAsciiSpace;
 
 // Reads one parameter value at the front of `rest` (quoted or plain) and
 // removes it, together with the ';' that ends it.
 std::string readValue(std::string_view& rest)
 {
-    rest = trim(rest);
+    rest = trimAsciiSpace(rest);
     std::string value;
     if (!rest.empty() && rest.front() == '"') {
         std::size_t i = 1;
@@ -49,7 +27,7 @@ std::string readValue(std::string_view& rest)
         return value;
     }
     const std::size_t semi = rest.find(';');
-    value = std::string(trim(rest.substr(0, semi)));
+    value = std::string(trimAsciiSpace(rest.substr(0, semi)));
     rest.remove_prefix(semi == std::string_view::npos ? rest.size() : semi + 1);
     return value;
 }
@@ -58,16 +36,16 @@ std::string readValue(std::string_view& rest)
 
 std::optional<std::string> boundaryFromContentType(std::string_view contentType)
 {
-    std::string_view rest = trim(contentType);
+    std::string_view rest = trimAsciiSpace(contentType);
     const std::size_t semi = rest.find(';');
-    const std::string_view type = trim(rest.substr(0, semi));
-    if (type.size() <= 10 || !equalsLower(type.substr(0, 10), "multipart/"))
+    const std::string_view type = trimAsciiSpace(rest.substr(0, semi));
+    if (type.size() <= 10 || !equalsAsciiLower(type.substr(0, 10), "multipart/"))
         return std::nullopt;
     if (semi == std::string_view::npos)
         return std::nullopt;
     rest.remove_prefix(semi + 1);
 
-    while (!trim(rest).empty()) {
+    while (!trimAsciiSpace(rest).empty()) {
         const std::size_t eq = rest.find('=');
         const std::size_t nextSemi = rest.find(';');
         if (eq == std::string_view::npos)
@@ -76,10 +54,10 @@ std::optional<std::string> boundaryFromContentType(std::string_view contentType)
             rest.remove_prefix(nextSemi + 1);
             continue;
         }
-        const std::string_view name = trim(rest.substr(0, eq));
+        const std::string_view name = trimAsciiSpace(rest.substr(0, eq));
         rest.remove_prefix(eq + 1);
         std::string value = readValue(rest);
-        if (!equalsLower(name, "boundary"))
+        if (!equalsAsciiLower(name, "boundary"))
             continue;
         // Some cameras declare the delimiter ("--frame") instead of the boundary.
         std::size_t dashes = 0;

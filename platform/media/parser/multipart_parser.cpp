@@ -1,5 +1,7 @@
 #include "platform/media/parser/multipart_parser.h"
 
+#include "util/ascii_text.h"
+
 #include "platform/media/parser/line_input.h"
 #include "platform/media/parser/multipart_text.h"
 #include "platform/media/parser/part_body.h"
@@ -151,7 +153,7 @@ struct MultipartParser::State {
         }
         headerBytes += line.size();
         const std::string_view content = withoutNewline(line);
-        if (trimBlanks(content).empty()) {
+        if (util::trimAsciiSpace(content).empty()) {
             // Blank lines before the first header are stray; after one, the body follows.
             if (sawHeader)
                 startBody();
@@ -171,7 +173,7 @@ struct MultipartParser::State {
         }
         if (b == ' ' || b == '\t') {
             if (sawHeader)
-                appendFolded(headers.back().second, trimBlanks(content));
+                appendFolded(headers.back().second, util::trimAsciiSpace(content));
             return true;
         }
         if (auto header = parseHeaderLine(content)) {
@@ -189,7 +191,7 @@ struct MultipartParser::State {
         bool lengthSeen = false;
         for (const auto& [name, value] : headers) {
             if (name == "content-type" && !typeSeen) {
-                contentType = toLowerAscii(value);
+                contentType = util::asciiLower(value);
                 typeSeen = true;
             } else if (name == "content-length" && !lengthSeen) {
                 lengthSeen = true;

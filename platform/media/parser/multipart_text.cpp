@@ -1,5 +1,7 @@
 #include "platform/media/parser/multipart_text.h"
 
+#include "util/ascii_text.h"
+
 namespace media::multipart_text {
 
 bool isTokenChar(unsigned char c)
@@ -35,25 +37,6 @@ std::string_view withoutNewline(std::string_view line)
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return line;
-}
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (isPadding(s.front()) || s.front() == '\n'))
-        s.remove_prefix(1);
-    while (!s.empty() && (isPadding(s.back()) || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string toLowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 BoundaryMatch matchBoundaryEnd(std::string_view rest)
@@ -147,7 +130,7 @@ std::optional<std::pair<std::string, std::string>> parseHeaderLine(std::string_v
         if (!isTokenChar(static_cast<unsigned char>(c)))
             return std::nullopt;
     }
-    return std::make_pair(toLowerAscii(name), std::string(trimBlanks(line.substr(colon + 1))));
+    return std::make_pair(util::asciiLower(name), std::string(util::trimAsciiSpace(line.substr(colon + 1))));
 }
 
 void appendFolded(std::string& value, std::string_view more)

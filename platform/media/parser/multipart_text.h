@@ -28,8 +28,6 @@ bool isTokenChar(unsigned char c);
 
 // The line without its '\n' and a '\r' before it.
 std::string_view withoutNewline(std::string_view line);
-std::string_view trimBlanks(std::string_view s);
-std::string toLowerAscii(std::string_view s);
 
 // A complete line (without '\n') compared with the boundary `key`.
 BoundaryMatch matchBoundaryLine(std::string_view line, std::string_view key);
