@@ -54,16 +54,14 @@ Veskat::CheckValue toCheckValue(Qt::CheckState state)
 
 void writeText(int index, const char* valueName, const QLineEdit* box)
 {
-    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(index), valueName,
-        Veskat::SettingValue::text(box->text().toStdString()), REG_SZ, Veskat::kLocalMachine);
+    Veskat::WriteCameraText(index, valueName, box->text().toStdString());
 }
 
 void writeCheck(int index, const char* valueName, Veskat::CheckBoxSetting loaded, const QCheckBox* box)
 {
     loaded.state = toCheckValue(box->checkState());
     const Veskat::StoredCheckValue stored = Veskat::valueToStore(loaded);
-    Veskat::WriteRegistryValue(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(index), valueName, stored.value,
-        stored.type, Veskat::kLocalMachine);
+    Veskat::WriteCameraValue(index, valueName, stored.value, stored.type);
 }
 
 } // namespace

@@ -6,7 +6,8 @@
 // box, the system menu, the program quitting) writes all 84 fields back.
 //
 // Thread: UI thread only.
-#include "config/check_box_setting.h"
+#include "settings/camera_schema.h"
+#include "settings/check_box_setting.h"
 
 #include <QWidget>
 
@@ -21,7 +22,7 @@ class ThreeStateCheckBox;
 class frmCameraConfig : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kCameraCount = 14;
+    static constexpr int kCameraCount = Veskat::kCameraCount;
     template <typename T> using ControlArray = std::array<T*, kCameraCount>;
 
     // "Configure Cameras": creates, fills, centres and shows the form, or

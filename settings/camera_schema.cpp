@@ -16,16 +16,19 @@ SettingValue ReadCameraValue(int cameraIndex, const char* valueName)
     return ReadRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, kLocalMachine);
 }
 
+void WriteCameraValue(int cameraIndex, const char* valueName, const SettingValue& value, DWORD type)
+{
+    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, value, type, kLocalMachine);
+}
+
 void WriteCameraText(int cameraIndex, const char* valueName, const std::string& text)
 {
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName, SettingValue::text(text),
-        REG_SZ, kLocalMachine);
+    WriteCameraValue(cameraIndex, valueName, SettingValue::text(text), REG_SZ);
 }
 
 void WriteCameraNumber(int cameraIndex, const char* valueName, std::int32_t number)
 {
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, CameraKeyPath(cameraIndex), valueName,
-        SettingValue::integer(number), REG_DWORD, kLocalMachine);
+    WriteCameraValue(cameraIndex, valueName, SettingValue::integer(number), REG_DWORD);
 }
 
 SettingValue ReadRootValue(const char* valueName)

@@ -2,6 +2,7 @@
 // The one persistent format: the settings root key with "CameraSize0to1500",
 // and one key per camera index with eight values. All access goes through
 // HKEY_LOCAL_MACHINE and the machine "Local".
+#include "platform/registry/registry_api.h"
 #include "settings/setting_value.h"
 
 #include <cstdint>
@@ -12,7 +13,10 @@ namespace Veskat {
 inline constexpr const char* kLocalMachine = "Local";
 inline constexpr const char* kSettingsRootPath = "SOFTWARE\\VESKAT\\VESKAT_CAMERAS";
 inline constexpr const char* kCameraSizeValue = "CameraSize0to1500";
+// Cameras 0 to 13: the settings keys, the windows and the configuration
+// form's rows all come from here.
 inline constexpr std::int16_t kMaxCameraIndex = 13;
+inline constexpr int kCameraCount = kMaxCameraIndex + 1;
 // The "IPAddress" start-up writes for a camera that has none.
 inline constexpr const char* kSeededIPAddress = "0.0.0.0";
 
@@ -32,6 +36,7 @@ std::string CameraKeyPath(int cameraIndex);
 
 // Shorthands over registry_access.h with HKEY_LOCAL_MACHINE and "Local".
 SettingValue ReadCameraValue(int cameraIndex, const char* valueName);
+void WriteCameraValue(int cameraIndex, const char* valueName, const SettingValue& value, DWORD type);
 void WriteCameraText(int cameraIndex, const char* valueName, const std::string& text);
 void WriteCameraNumber(int cameraIndex, const char* valueName, std::int32_t number);
 SettingValue ReadRootValue(const char* valueName);

@@ -1,4 +1,4 @@
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 
 #include "settings/camera_schema.h"
 #include "settings/process_state.h"
@@ -32,7 +32,7 @@ void seedNumber(int camera, const char* valueName, std::int32_t number)
 registry_store::StoreHealth SeedSettings()
 {
     using registry_store::StoreState;
-    MaxCameraIndex = 13;
+    MaxCameraIndex = Veskat::kMaxCameraIndex;
     const auto health = registry_store::checkStore();
     // A broken store is never written to and a read-only one cannot be: the
     // cameras start with what can be read.

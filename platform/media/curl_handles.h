@@ -14,9 +14,6 @@ struct CurlEasyDeleter {
 struct CurlMultiDeleter {
     void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
-struct CurlSlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
 struct CurlUrlDeleter {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
@@ -26,7 +23,6 @@ struct CurlStringDeleter {
 
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
-using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
 using CurlString = std::unique_ptr<char, CurlStringDeleter>;
 
