@@ -70,6 +70,11 @@ void EnlargedCameraView::enlarge(frmCamera* camera)
     placePicture();
 }
 
+frmCamera* EnlargedCameraView::camera() const
+{
+    return m_camera;
+}
+
 void EnlargedCameraView::restore()
 {
     if (m_camera)

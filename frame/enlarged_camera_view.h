@@ -25,7 +25,7 @@ public:
     void enlarge(frmCamera* camera);
     // Gives the picture back and hides; nothing to do when none is shown.
     void restore();
-    frmCamera* camera() const { return m_camera; }
+    frmCamera* camera() const;
 
 signals:
     // Escape: the frame decides how to return (and which window gets the focus).

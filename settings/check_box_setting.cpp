@@ -1,4 +1,4 @@
-#include "config/check_box_setting.h"
+#include "settings/check_box_setting.h"
 
 namespace Veskat {
 
@@ -12,8 +12,10 @@ CheckBoxSetting checkBoxSettingFrom(const SettingValue& stored)
 
 StoredCheckValue valueToStore(const CheckBoxSetting& setting)
 {
-    if (setting.kept && setting.state == CheckValue::Grayed)
-        return { *setting.kept, setting.kept->isText() ? REG_SZ : REG_DWORD };
+    if (setting.kept && setting.state == CheckValue::Grayed) {
+        const DWORD type = setting.kept->isText() ? REG_SZ : REG_DWORD;
+        return { *setting.kept, type };
+    }
     return { SettingValue::integer(static_cast<std::int32_t>(setting.state)), REG_DWORD };
 }
 

@@ -7,7 +7,7 @@
 //
 // A start-up is measured in a fresh child process, so it includes opening and
 // checking the store as the program does on its first call.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "settings/camera_schema.h"
 #include "settings/registry_access.h"
 

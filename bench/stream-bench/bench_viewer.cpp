@@ -1,6 +1,6 @@
 #include "bench/stream-bench/bench_viewer.h"
 
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/media/mjpeg_control.h"

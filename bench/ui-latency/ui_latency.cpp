@@ -9,7 +9,7 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM or a display is set;
 // for figures with every window painted run it under a 1920x1080 display:
 //   xvfb-run -a -s "-screen 0 1920x1080x24" bench_ui_latency
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/media/media_control.h"

@@ -1,6 +1,6 @@
 // What the camera window offers around its picture, with the real media
 // control: snapshots, the status tooltip, the note for an address never set.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/camera_hand_over.h"
 #include "camera/frm_camera.h"
 #include "camera/snapshot.h"

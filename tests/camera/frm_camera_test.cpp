@@ -1,6 +1,6 @@
 // The camera window through its real widgets on the offscreen platform, with
 // its settings in a fresh temporary store for every test.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/camera_hand_over.h"
 #include "camera/frm_camera.h"
 #include "platform/twips/screen_dpi.h"

@@ -1,7 +1,7 @@
 // The form together with the real frame: "Configure Cameras" opens it, a saved
 // address reaches the camera window after "Reload Cameras", and the form lives
 // on after "Exit" until it is closed itself.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/twips/screen_dpi.h"

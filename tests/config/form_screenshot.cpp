@@ -3,7 +3,7 @@
 //   config_form_screenshot OUT.png
 // The settings come from a scratch store seeded with the defaults, unless
 // $VESKAT_REGISTRY names a store to show instead.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "config/frm_camera_config.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // One camera enlarged over the client area, and the frame's status bar,
 // through the real windows on the offscreen platform.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/camera_wall_status.h"
 #include "frame/enlarged_camera_view.h"

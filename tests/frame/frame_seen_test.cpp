@@ -2,7 +2,7 @@
 // veskat-testcam: a camera window wholly covered by the other, and both
 // while the frame is minimised, keep playing but decode nothing; each draws
 // again once it can be seen.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/media/mjpeg_control.h"

@@ -1,6 +1,6 @@
 // The main frame through its real windows on the offscreen platform, with the
 // settings in a fresh temporary store for every test.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
 #include "frame/mdi_camera_main.h"
 #include "platform/twips/screen_dpi.h"

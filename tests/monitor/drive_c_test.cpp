@@ -10,30 +10,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets or clears an environment variable for the life of the object.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const char* value)
-        : m_name(name)
-        , m_old(veskat_test::getEnv(name))
-    {
-        if (value)
-            veskat_test::setEnv(name, value);
-        else
-            veskat_test::unsetEnv(name);
-    }
-    ~EnvOverride()
-    {
-        if (m_old)
-            veskat_test::setEnv(m_name, *m_old);
-        else
-            veskat_test::unsetEnv(m_name);
-    }
+#ifdef _WIN32
 
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+// On Windows drive C: is the real one: paths stay as the program names them.
+TEST(DriveC, IsTheRealDriveOnWindows)
+{
+    EXPECT_EQ(platform::driveCRoot(), fs::path("c:\\"));
+    EXPECT_EQ(platform::mapDriveCPath("c:\\camera_debug0.txt"), fs::path("c:\\camera_debug0.txt"));
+    EXPECT_EQ(platform::mapDriveCPath("d:\\x.txt"), fs::path("d:\\x.txt"));
+}
+
+#else
 
 TEST(DriveC, MapsIntoTheFolderNamedByTheEnvironmentAndCreatesIt)
 {
@@ -72,8 +59,8 @@ TEST(DriveC, OtherPathsStayAsTheyAre)
 TEST(DriveC, DefaultsToXdgDataHome)
 {
     veskat_test::TempEnvironment env;
-    EnvOverride drive("VESKAT_DRIVE_C", nullptr);
-    EnvOverride data("XDG_DATA_HOME", (env.dir() / "data").c_str());
+    veskat_test::ScopedEnv drive("VESKAT_DRIVE_C", std::nullopt);
+    veskat_test::ScopedEnv data("XDG_DATA_HOME", (env.dir() / "data").string());
     EXPECT_EQ(platform::driveCRoot(), env.dir() / "data" / "veskat" / "drive_c");
     platform::mapDriveCPath("c:\\camera_debug0.txt");
     EXPECT_TRUE(fs::is_directory(env.dir() / "data" / "veskat" / "drive_c"));
@@ -82,19 +69,21 @@ TEST(DriveC, DefaultsToXdgDataHome)
 TEST(DriveC, DefaultsToLocalShareInTheHomeFolder)
 {
     veskat_test::TempEnvironment env;
-    EnvOverride drive("VESKAT_DRIVE_C", nullptr);
-    EnvOverride data("XDG_DATA_HOME", nullptr);
-    EnvOverride home("HOME", env.dir().c_str());
+    veskat_test::ScopedEnv drive("VESKAT_DRIVE_C", std::nullopt);
+    veskat_test::ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    veskat_test::ScopedEnv home("HOME", env.dir().string());
     EXPECT_EQ(platform::driveCRoot(), env.dir() / ".local" / "share" / "veskat" / "drive_c");
 }
 
 TEST(DriveC, RelativeXdgDataHomeIsIgnored)
 {
     veskat_test::TempEnvironment env;
-    EnvOverride drive("VESKAT_DRIVE_C", nullptr);
-    EnvOverride data("XDG_DATA_HOME", "relative/data");
-    EnvOverride home("HOME", env.dir().c_str());
+    veskat_test::ScopedEnv drive("VESKAT_DRIVE_C", std::nullopt);
+    veskat_test::ScopedEnv data("XDG_DATA_HOME", "relative/data");
+    veskat_test::ScopedEnv home("HOME", env.dir().string());
     EXPECT_EQ(platform::driveCRoot(), env.dir() / ".local" / "share" / "veskat" / "drive_c");
 }
+
+#endif
 
 } // namespace

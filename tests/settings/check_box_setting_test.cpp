@@ -1,5 +1,5 @@
 // The mapping between a stored "ShowMe"/"Debug" and a three-state check box.
-#include "config/check_box_setting.h"
+#include "settings/check_box_setting.h"
 
 #include <gtest/gtest.h>
 

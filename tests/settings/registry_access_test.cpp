@@ -50,6 +50,33 @@ TEST_F(RegistryAccessTest, TextAndNumberRoundTrip)
     EXPECT_EQ(LastRegistryStatus, ERROR_SUCCESS);
 }
 
+// A title or password in any script comes back byte for byte. On Windows the
+// text goes through the "A" entry points, which lose nothing only because the
+// program's manifest sets the UTF-8 code page: the value that other programs
+// read through the wide entry points must be the same text.
+TEST_F(RegistryAccessTest, NonAsciiTextComesBackAsWritten)
+{
+    const std::string title = "Kamera S\xc3\xbc"
+                              "d \xe2\x80\x93 Tor \xe2\x9c\x93";
+    const std::string password = "p\xc3\xa4ss\xe2\x82\xac\xf0\x9f\x94\x91";
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");
+    write("Title", SettingValue::text(title), REG_SZ);
+    write("Password", SettingValue::text(password), REG_SZ);
+    EXPECT_EQ(read("Title"), SettingValue::text(title));
+    EXPECT_EQ(read("Password"), SettingValue::text(password));
+#ifdef _WIN32
+    EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeskatTest", 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t wide[64] = {};
+    DWORD size = sizeof wide;
+    EXPECT_EQ(RegQueryValueExW(key, L"Title", nullptr, nullptr, reinterpret_cast<BYTE*>(wide), &size),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(std::wstring(wide), L"Kamera S\u00fcd \u2013 Tor \u2713");
+#endif
+}
+
 TEST_F(RegistryAccessTest, TextIsStoredAsItsBytesAndOneNul)
 {
     CreateRegistryKey(HKEY_LOCAL_MACHINE, kScratchPath, "Local");

@@ -1,5 +1,5 @@
 // Start-up seeding of the settings: the defaults, and what it leaves alone.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "settings/camera_schema.h"
 #include "settings/process_state.h"
 #include "settings/registry_access.h"

@@ -1,6 +1,6 @@
 // The SQLite store behind the registry stand-in (Linux only): where it lives,
 // who may read it, what it does with files that are not its own, and transactions.
-#include "app/module1.h"
+#include "app/seeding/module1.h"
 #include "platform/registry/registry_store.h"
 #include "platform/registry/store_health.h"
 #include "settings/camera_schema.h"

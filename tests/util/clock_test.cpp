@@ -32,7 +32,11 @@ TEST(Clock, LocalDateTimeMatchesTheCLibrary)
 {
     std::time_t now = std::time(nullptr);
     std::tm tm {};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
     localtime_r(&now, &tm);
+#endif
     const platform::LocalDateTime dt = platform::localDateTimeNow();
     EXPECT_GE(dt.month, 1);
     EXPECT_LE(dt.month, 12);
@@ -52,6 +56,8 @@ TEST(Clock, LocalDateTimeMatchesTheCLibrary)
     }
 }
 
+#ifndef _WIN32
+// TZ is how a POSIX system is told the zone; Windows takes its own setting.
 TEST(Clock, FollowsTheTimeZone)
 {
     // The time of day is local time, not UTC.
@@ -69,5 +75,6 @@ TEST(Clock, FollowsTheTimeZone)
     float diff = std::fmod(east - utc + 86400.0f, 86400.0f);
     EXPECT_NEAR(diff, 5 * 3600.0f, 5.0f);
 }
+#endif
 
 } // namespace
