@@ -1,52 +1,36 @@
 #include "platform/media/stream_state.h"
 
 #include "platform/media/contract/dispatch.h"
-#include "platform/media/mjpeg_control.h"
-
-#include <QMetaObject>
-#include <QPointer>
 
 #include <utility>
 
 namespace media {
 
-StreamState::StreamState(MjpegControl* receiver)
-    : m_receiver(receiver)
+StreamState::StreamState(StreamSink* sink)
+    : m_sink(sink)
 {
 }
 
 void StreamState::detach()
 {
-    std::lock_guard lock(m_receiverMutex);
-    m_receiver = nullptr;
+    std::lock_guard lock(m_sinkMutex);
+    m_sink = nullptr;
 }
 
-// Posting happens under the receiver lock, so the control cannot finish
-// detaching (its destructor's first step) in the middle of it; events posted
-// before are dropped by Qt together with the control.
-void StreamState::postToReceiver(const std::function<void(MjpegControl&)>& call)
-{
-    std::lock_guard lock(m_receiverMutex);
-    if (!m_receiver)
-        return;
-    QPointer<MjpegControl> receiver(m_receiver);
-    QMetaObject::invokeMethod(
-        m_receiver,
-        [receiver, call] {
-            if (receiver)
-                call(*receiver);
-        },
-        Qt::QueuedConnection);
-}
-
+// The sink is called under the sink lock, so a control cannot finish
+// detaching (its destructor's first step) while a thread is calling it.
 void StreamState::postStatus(std::int32_t status)
 {
-    postToReceiver([status](MjpegControl& control) { control.onStreamStatus(status); });
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->streamStatusChanged(status);
 }
 
 void StreamState::postPictureReady()
 {
-    postToReceiver([](MjpegControl& control) { control.onPictureReady(); });
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->pictureReady();
 }
 
 std::int32_t StreamState::status() const

@@ -1,16 +1,17 @@
 #pragma once
 // What one media control shares with the network and decode threads: the
 // status of its stream, the one-slot hand-offs of pictures (newest wins), the
-// counters, and the way back to the control on the UI thread.
+// counters, and the way back to the control through its StreamSink.
 //
 // The control owns a shared_ptr to it; the threads hold their own, so the
 // state outlives a control that is destroyed while it streams. Once the
-// control has detached, nothing is posted to it any more.
+// control has detached, its sink is not called any more.
 //
 // Thread: every member may be called from any thread unless its comment says
 // otherwise. A "session" is one start of the stream; results of an older
 // session are dropped, so a stop or restart takes effect at once.
 #include "platform/media/media_stats.h"
+#include "platform/media/stream_sink.h"
 
 #include <QImage>
 #include <QSize>
@@ -18,15 +19,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 namespace media {
-
-class MjpegControl;
 
 struct StreamConfig {
     std::string url;
@@ -62,11 +60,13 @@ public:
     // decoded, the stream is not Motion JPEG.
     static constexpr int kFailuresBeforeNotMjpeg = 5;
 
-    explicit StreamState(MjpegControl* receiver);
+    // `sink` is told of status changes and ready pictures until detach().
+    explicit StreamState(StreamSink* sink);
     StreamState(const StreamState&) = delete;
     StreamState& operator=(const StreamState&) = delete;
 
-    // UI thread, from the control's destructor: nothing is posted afterwards.
+    // UI thread, from the control's destructor: once it returns, the sink is
+    // never called again (a call under way finishes first).
     void detach();
 
     // --- status ---------------------------------------------------------
@@ -152,13 +152,12 @@ public:
     const Counters& counters() const { return m_counters; }
 
 private:
-    void postToReceiver(const std::function<void(MjpegControl&)>& call);
     void postStatus(std::int32_t status);
     void postPictureReady();
     bool setStatusLocked(std::int32_t status, std::string detail);
 
-    mutable std::mutex m_receiverMutex;
-    MjpegControl* m_receiver; // guarded by m_receiverMutex; null once detached
+    std::mutex m_sinkMutex;
+    StreamSink* m_sink; // guarded by m_sinkMutex; null once detached
 
     mutable std::mutex m_statusMutex;
     std::uint64_t m_session = 0;
