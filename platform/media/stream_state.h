@@ -42,6 +42,7 @@ struct EncodedPicture {
     std::int64_t sendTimeUs = 0; // 0 when the camera sent no send time
     std::uint64_t session = 0;
     std::uint64_t connection = 0;
+    std::uint64_t order = 0; // given by offerPicture(): a later part has a larger one
 };
 
 // A decoded picture, scaled to the picture area, waiting to be painted.
@@ -73,8 +74,9 @@ public:
     std::int32_t status() const;
     std::string detail() const;
     // UI thread: a new session with the given first status; returns its id.
+    // The pictures of the last session, waiting or ready, are dropped.
     std::uint64_t beginSession(std::int32_t status, std::string detail = {});
-    // UI thread: ends the session; status 0.
+    // UI thread: ends the session, dropping its pictures; status 0.
     void endSession();
     bool sessionCurrent(std::uint64_t session) const;
     // True when the session ended or reached a failed state that only a
@@ -107,7 +109,8 @@ public:
     bool finishDecode();
     // Decode thread: a part decoded / failed to decode. The reason of the
     // failure becomes the status detail once the stream counts as not
-    // Motion JPEG.
+    // Motion JPEG. A picture of a session that ended, or older than one
+    // made ready before it, is not made ready.
     void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
     void pictureFailed(const EncodedPicture& from, const std::string& reason = {});
     // UI thread: the newest decoded picture, if one arrived since the last call.
@@ -155,10 +158,12 @@ private:
     void postStatus(std::int32_t status);
     void postPictureReady();
     bool setStatusLocked(std::int32_t status, std::string detail);
+    void dropPicturesLocked();
 
     std::mutex m_sinkMutex;
     StreamSink* m_sink; // guarded by m_sinkMutex; null once detached
 
+    // Locks are taken in the order m_statusMutex, m_pictureMutex, m_sinkMutex.
     mutable std::mutex m_statusMutex;
     std::uint64_t m_session = 0;
     std::uint64_t m_connection = 0;
@@ -175,6 +180,8 @@ private:
     std::optional<EncodedPicture> m_waiting;
     bool m_scheduled = false; // queued for or being decoded
     std::optional<ReadyPicture> m_ready;
+    std::uint64_t m_offered = 0; // the order of the last part offered
+    std::uint64_t m_readyOrder = 0; // the order of the last part made ready
     bool m_readyPosted = false;
     bool m_seen = false;
     bool m_awaitingTake = false; // a decoded picture has not been taken for painting yet
