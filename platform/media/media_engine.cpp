@@ -67,7 +67,7 @@ MediaEngine::MediaEngine()
     m_curlReady = true;
     try {
         m_decoders = std::make_unique<DecodePool>(kDecodeThreads);
-        m_network = std::make_unique<NetworkThread>(*m_decoders);
+        m_network = std::make_unique<NetworkThread>(*m_decoders, m_clock);
     } catch (...) {
         m_network.reset();
         m_decoders.reset();

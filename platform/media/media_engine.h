@@ -7,6 +7,7 @@
 // Thread: instance() and shutdown() on the UI thread; network() and decoders()
 // from any thread.
 #include "platform/media/decode_pool.h"
+#include "platform/media/monotonic_clock.h"
 #include "platform/media/network_thread.h"
 
 #include <memory>
@@ -37,6 +38,7 @@ private:
     void stopThreads();
 
     bool m_curlReady = false;
+    SteadyClock m_clock;
     // Declared in this order so that the network thread, which feeds the
     // decoders, stops first.
     std::unique_ptr<DecodePool> m_decoders;

@@ -1,13 +1,14 @@
 #include "platform/media/mjpeg_control.h"
 
-#include "util/ascii_text.h"
-
 #include "platform/media/media_engine.h"
 #include "platform/media/seen_on_screen.h"
 #include "platform/media/stream_state.h"
 #include "platform/media/stream_url.h"
+#include "util/ascii_text.h"
 
+#include <QMetaObject>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimerEvent>
@@ -31,6 +32,19 @@ std::string toText(const DispValue& value)
     if (const auto* b = std::get_if<bool>(&value))
         return *b ? "True" : "False";
     return {};
+}
+
+// Runs `call` on the control's (UI) thread later, unless the control is gone
+// by then. Safe from any thread.
+template <typename Call> void postToUi(MjpegControl* control, Call call)
+{
+    QMetaObject::invokeMethod(
+        control,
+        [target = QPointer(control), call] {
+            if (target)
+                call(*target);
+        },
+        Qt::QueuedConnection);
 }
 
 std::int64_t nowMicroseconds()
@@ -61,8 +75,8 @@ MjpegControl::MjpegControl(MediaEngine& engine, QWidget* parent)
 
 MjpegControl::~MjpegControl()
 {
-    // Detach first: from here on nothing is posted to this object, and the
-    // threads keep only the shared state alive until they let go of it.
+    // Detach first: from here on nothing calls this object as a sink, and
+    // the threads keep only the shared state alive until they let go of it.
     m_state->detach();
     m_state->endSession();
     m_engine.network().stop(m_state);
@@ -219,6 +233,16 @@ void MjpegControl::resetStats()
     m_drawn = 0;
     m_droppedUnpainted = 0;
     m_latency = LatencyHistogram();
+}
+
+void MjpegControl::streamStatusChanged(std::int32_t status)
+{
+    postToUi(this, [status](MjpegControl& control) { control.onStreamStatus(status); });
+}
+
+void MjpegControl::pictureReady()
+{
+    postToUi(this, [](MjpegControl& control) { control.onPictureReady(); });
 }
 
 void MjpegControl::onStreamStatus(int status)

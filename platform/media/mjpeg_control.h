@@ -8,10 +8,12 @@
 // (see StreamState::setSeen): it looks on show, hide and paint, and every
 // kSeenCheckMs for windows moved over it.
 //
-// Thread: every member on the UI thread. The network and decode threads only
-// reach it through StreamState, which posts to the UI thread.
+// Thread: every member on the UI thread, but for its StreamSink side: the
+// network and decode threads reach it there, through StreamState, and it
+// posts what they say to the UI thread.
 #include "platform/media/media_control.h"
 #include "platform/media/media_stats.h"
+#include "platform/media/stream_sink.h"
 
 #include <QBasicTimer>
 #include <QDateTime>
@@ -28,7 +30,7 @@ namespace media {
 class MediaEngine;
 class StreamState;
 
-class MjpegControl final : public MediaControl {
+class MjpegControl final : public MediaControl, public StreamSink {
     Q_OBJECT
 public:
     static constexpr int kDefaultTimeoutMs = 25000;
@@ -80,7 +82,10 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    friend class StreamState;
+    // StreamSink, from any thread: posted to the UI thread, and dropped there
+    // when the control is gone by then.
+    void streamStatusChanged(std::int32_t status) override;
+    void pictureReady() override;
     void onStreamStatus(int status);
     void onPictureReady();
 

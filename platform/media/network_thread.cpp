@@ -14,8 +14,9 @@ constexpr int kPollIntervalMs = 100;
 
 } // namespace
 
-NetworkThread::NetworkThread(DecodePool& decoders)
+NetworkThread::NetworkThread(DecodePool& decoders, const MonotonicClock& clock)
     : m_decoders(decoders)
+    , m_clock(clock)
     , m_multi(curl_multi_init())
 {
     if (!m_multi)
@@ -77,15 +78,14 @@ void NetworkThread::drop(StreamState* state)
 
 void NetworkThread::apply(std::vector<Command>& commands)
 {
-    const auto now = StreamTransfer::Clock::now();
     for (Command& command : commands) {
         StreamState* key = command.state.get();
         drop(key);
         if (!command.config)
             continue;
         auto transfer = std::make_unique<StreamTransfer>(
-            command.state, std::move(*command.config), command.session, m_decoders);
-        transfer->connect(m_multi.get(), now);
+            command.state, std::move(*command.config), command.session, m_decoders, m_clock);
+        transfer->connect(m_multi.get());
         m_transfers.emplace(key, std::move(transfer));
     }
     commands.clear();
@@ -114,12 +114,11 @@ void NetworkThread::run()
             // `message` dies with the handle's removal: take the result first.
             const CURLcode result = message->data.result;
             if (transfer)
-                transfer->transferDone(m_multi.get(), result, StreamTransfer::Clock::now());
+                transfer->transferDone(m_multi.get(), result);
         }
 
-        const auto now = StreamTransfer::Clock::now();
         for (auto it = m_transfers.begin(); it != m_transfers.end();) {
-            it->second->poll(m_multi.get(), now);
+            it->second->poll(m_multi.get());
             if (it->second->finished()) {
                 it->second->close(m_multi.get());
                 it = m_transfers.erase(it);

@@ -6,6 +6,7 @@
 // Thread: start(), stop() and the destructor from any thread (the UI thread
 // in practice); everything else runs on the network thread itself.
 #include "platform/media/curl_handles.h"
+#include "platform/media/monotonic_clock.h"
 #include "platform/media/stream_state.h"
 
 #include <memory>
@@ -22,7 +23,8 @@ class StreamTransfer;
 class NetworkThread {
 public:
     // Throws std::runtime_error when libcurl cannot make a multi handle.
-    explicit NetworkThread(DecodePool& decoders);
+    // `clock` times every stream and outlives the thread.
+    NetworkThread(DecodePool& decoders, const MonotonicClock& clock);
     ~NetworkThread(); // stopThread()
     NetworkThread(const NetworkThread&) = delete;
     NetworkThread& operator=(const NetworkThread&) = delete;
@@ -48,6 +50,7 @@ private:
     void drop(StreamState* state);
 
     DecodePool& m_decoders;
+    const MonotonicClock& m_clock;
     CurlMulti m_multi;
 
     std::mutex m_mutex;

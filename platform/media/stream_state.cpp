@@ -1,52 +1,36 @@
 #include "platform/media/stream_state.h"
 
 #include "platform/media/contract/dispatch.h"
-#include "platform/media/mjpeg_control.h"
-
-#include <QMetaObject>
-#include <QPointer>
 
 #include <utility>
 
 namespace media {
 
-StreamState::StreamState(MjpegControl* receiver)
-    : m_receiver(receiver)
+StreamState::StreamState(StreamSink* sink)
+    : m_sink(sink)
 {
 }
 
 void StreamState::detach()
 {
-    std::lock_guard lock(m_receiverMutex);
-    m_receiver = nullptr;
+    std::lock_guard lock(m_sinkMutex);
+    m_sink = nullptr;
 }
 
-// Posting happens under the receiver lock, so the control cannot finish
-// detaching (its destructor's first step) in the middle of it; events posted
-// before are dropped by Qt together with the control.
-void StreamState::postToReceiver(const std::function<void(MjpegControl&)>& call)
-{
-    std::lock_guard lock(m_receiverMutex);
-    if (!m_receiver)
-        return;
-    QPointer<MjpegControl> receiver(m_receiver);
-    QMetaObject::invokeMethod(
-        m_receiver,
-        [receiver, call] {
-            if (receiver)
-                call(*receiver);
-        },
-        Qt::QueuedConnection);
-}
-
+// The sink is called under the sink lock, so a control cannot finish
+// detaching (its destructor's first step) while a thread is calling it.
 void StreamState::postStatus(std::int32_t status)
 {
-    postToReceiver([status](MjpegControl& control) { control.onStreamStatus(status); });
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->streamStatusChanged(status);
 }
 
 void StreamState::postPictureReady()
 {
-    postToReceiver([](MjpegControl& control) { control.onPictureReady(); });
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->pictureReady();
 }
 
 std::int32_t StreamState::status() const
@@ -73,15 +57,27 @@ bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
     return changed;
 }
 
+// Called with m_statusMutex held, as the session changes: a decode thread
+// that checked the session under the same lock cannot put a picture of the
+// old one in the ready slot afterwards.
+void StreamState::dropPicturesLocked()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_waiting.reset();
+    if (m_ready) {
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(m_ready->image);
+        m_ready.reset();
+    }
+    // Whatever the last session left for the UI thread to take must not
+    // hold up the next one.
+    m_awaitingTake = false;
+}
+
 std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 {
-    {
-        // Whatever the last session left for the UI thread to take must not
-        // hold up this one.
-        std::lock_guard lock(m_pictureMutex);
-        m_awaitingTake = false;
-    }
     std::lock_guard lock(m_statusMutex);
+    dropPicturesLocked();
     setStatusLocked(status, std::move(detail));
     m_decodedOnConnection = false;
     m_connectionProven = false;
@@ -91,13 +87,10 @@ std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 
 void StreamState::endSession()
 {
-    {
-        std::lock_guard lock(m_statusMutex);
-        ++m_session;
-        setStatusLocked(Status::Stopped, {});
-    }
-    std::lock_guard lock(m_pictureMutex);
-    m_waiting.reset();
+    std::lock_guard lock(m_statusMutex);
+    ++m_session;
+    dropPicturesLocked();
+    setStatusLocked(Status::Stopped, {});
 }
 
 bool StreamState::sessionCurrent(std::uint64_t session) const
@@ -182,6 +175,7 @@ bool StreamState::offerPicture(EncodedPicture&& picture)
     }
     if (m_waiting)
         m_counters.droppedBeforeDecode.fetch_add(1, std::memory_order_relaxed);
+    picture.order = ++m_offered;
     m_waiting = std::move(picture);
     if (!mayDecodeLocked())
         return false;
@@ -213,39 +207,43 @@ bool StreamState::finishDecode()
     return true;
 }
 
+// The status lock is held throughout, so that the session cannot end between
+// its check and the ready slot (see dropPicturesLocked).
 void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture)
 {
-    {
-        std::lock_guard lock(m_statusMutex);
-        if (from.session != m_session)
-            return;
-        if (from.connection == m_connection) {
-            m_decodedOnConnection = true;
-            m_connectionProven = true;
-            m_failuresOnConnection = 0;
-            if (m_status == Status::WaitingForPicture || m_status == Status::Stalled
-                || m_status == Status::Connecting)
-                setStatusLocked(Status::Playing, {});
-        }
+    std::lock_guard statusLock(m_statusMutex);
+    if (from.session != m_session)
+        return;
+    if (from.connection == m_connection) {
+        m_decodedOnConnection = true;
+        m_connectionProven = true;
+        m_failuresOnConnection = 0;
+        if (m_status == Status::WaitingForPicture || m_status == Status::Stalled
+            || m_status == Status::Connecting)
+            setStatusLocked(Status::Playing, {});
     }
     m_counters.decoded.fetch_add(1, std::memory_order_relaxed);
     m_counters.pictureWidth.store(picture.sourceSize.width(), std::memory_order_relaxed);
     m_counters.pictureHeight.store(picture.sourceSize.height(), std::memory_order_relaxed);
 
-    bool post = false;
-    {
-        std::lock_guard lock(m_pictureMutex);
-        if (m_ready) {
-            m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
-            m_spare = std::move(m_ready->image);
-        }
-        m_ready = std::move(picture);
-        m_awaitingTake = true;
-        post = !m_readyPosted;
-        m_readyPosted = true;
+    std::lock_guard pictureLock(m_pictureMutex);
+    if (from.order <= m_readyOrder) {
+        // A newer part was made ready first: time must not run backwards.
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(picture.image);
+        return;
     }
-    if (post)
+    if (m_ready) {
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(m_ready->image);
+    }
+    m_ready = std::move(picture);
+    m_readyOrder = from.order;
+    m_awaitingTake = true;
+    if (!m_readyPosted) {
+        m_readyPosted = true;
         postPictureReady();
+    }
 }
 
 void StreamState::pictureFailed(const EncodedPicture& from, const std::string& reason)

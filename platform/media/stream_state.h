@@ -1,16 +1,17 @@
 #pragma once
 // What one media control shares with the network and decode threads: the
 // status of its stream, the one-slot hand-offs of pictures (newest wins), the
-// counters, and the way back to the control on the UI thread.
+// counters, and the way back to the control through its StreamSink.
 //
 // The control owns a shared_ptr to it; the threads hold their own, so the
 // state outlives a control that is destroyed while it streams. Once the
-// control has detached, nothing is posted to it any more.
+// control has detached, its sink is not called any more.
 //
 // Thread: every member may be called from any thread unless its comment says
 // otherwise. A "session" is one start of the stream; results of an older
 // session are dropped, so a stop or restart takes effect at once.
 #include "platform/media/media_stats.h"
+#include "platform/media/stream_sink.h"
 
 #include <QImage>
 #include <QSize>
@@ -18,15 +19,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 namespace media {
-
-class MjpegControl;
 
 struct StreamConfig {
     std::string url;
@@ -44,6 +42,7 @@ struct EncodedPicture {
     std::int64_t sendTimeUs = 0; // 0 when the camera sent no send time
     std::uint64_t session = 0;
     std::uint64_t connection = 0;
+    std::uint64_t order = 0; // given by offerPicture(): a later part has a larger one
 };
 
 // A decoded picture, scaled to the picture area, waiting to be painted.
@@ -62,19 +61,22 @@ public:
     // decoded, the stream is not Motion JPEG.
     static constexpr int kFailuresBeforeNotMjpeg = 5;
 
-    explicit StreamState(MjpegControl* receiver);
+    // `sink` is told of status changes and ready pictures until detach().
+    explicit StreamState(StreamSink* sink);
     StreamState(const StreamState&) = delete;
     StreamState& operator=(const StreamState&) = delete;
 
-    // UI thread, from the control's destructor: nothing is posted afterwards.
+    // UI thread, from the control's destructor: once it returns, the sink is
+    // never called again (a call under way finishes first).
     void detach();
 
     // --- status ---------------------------------------------------------
     std::int32_t status() const;
     std::string detail() const;
     // UI thread: a new session with the given first status; returns its id.
+    // The pictures of the last session, waiting or ready, are dropped.
     std::uint64_t beginSession(std::int32_t status, std::string detail = {});
-    // UI thread: ends the session; status 0.
+    // UI thread: ends the session, dropping its pictures; status 0.
     void endSession();
     bool sessionCurrent(std::uint64_t session) const;
     // True when the session ended or reached a failed state that only a
@@ -107,7 +109,8 @@ public:
     bool finishDecode();
     // Decode thread: a part decoded / failed to decode. The reason of the
     // failure becomes the status detail once the stream counts as not
-    // Motion JPEG.
+    // Motion JPEG. A picture of a session that ended, or older than one
+    // made ready before it, is not made ready.
     void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
     void pictureFailed(const EncodedPicture& from, const std::string& reason = {});
     // UI thread: the newest decoded picture, if one arrived since the last call.
@@ -152,14 +155,15 @@ public:
     const Counters& counters() const { return m_counters; }
 
 private:
-    void postToReceiver(const std::function<void(MjpegControl&)>& call);
     void postStatus(std::int32_t status);
     void postPictureReady();
     bool setStatusLocked(std::int32_t status, std::string detail);
+    void dropPicturesLocked();
 
-    mutable std::mutex m_receiverMutex;
-    MjpegControl* m_receiver; // guarded by m_receiverMutex; null once detached
+    std::mutex m_sinkMutex;
+    StreamSink* m_sink; // guarded by m_sinkMutex; null once detached
 
+    // Locks are taken in the order m_statusMutex, m_pictureMutex, m_sinkMutex.
     mutable std::mutex m_statusMutex;
     std::uint64_t m_session = 0;
     std::uint64_t m_connection = 0;
@@ -176,6 +180,8 @@ private:
     std::optional<EncodedPicture> m_waiting;
     bool m_scheduled = false; // queued for or being decoded
     std::optional<ReadyPicture> m_ready;
+    std::uint64_t m_offered = 0; // the order of the last part offered
+    std::uint64_t m_readyOrder = 0; // the order of the last part made ready
     bool m_readyPosted = false;
     bool m_seen = false;
     bool m_awaitingTake = false; // a decoded picture has not been taken for painting yet

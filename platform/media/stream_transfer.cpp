@@ -1,9 +1,8 @@
 #include "platform/media/stream_transfer.h"
 
-#include "util/ascii_text.h"
-
 #include "platform/media/contract/dispatch.h"
 #include "platform/media/decode_pool.h"
+#include "util/ascii_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,18 +48,19 @@ long seconds(std::chrono::milliseconds ms)
 
 } // namespace
 
-StreamTransfer::StreamTransfer(
-    std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders)
+StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
+    DecodePool& decoders, const MonotonicClock& clock)
     : m_state(std::move(state))
     , m_config(std::move(config))
     , m_session(session)
     , m_decoders(decoders)
+    , m_timers(clock, std::chrono::milliseconds(m_config.timeoutMs))
 {
 }
 
 StreamTransfer::~StreamTransfer() = default;
 
-void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
+void StreamTransfer::connect(CURLM* multi)
 {
     m_connection = m_state->beginConnection(m_session);
     m_classified = false;
@@ -71,22 +71,19 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
     m_cancel.store(false);
     m_contentType.clear();
     m_errorBuffer[0] = '\0';
-    m_attemptStart = now;
-    m_lastPart = now;
-    m_windowStart = now;
-    m_partsInWindow = 0;
+    m_timers.attemptStarted();
     m_paused = false;
     m_phase = Phase::Connecting;
 
     m_easy.reset(curl_easy_init());
     CURL* easy = m_easy.get();
     if (!easy) {
-        failConnection(multi, now, "libcurl could not create a transfer");
+        failConnection(multi, "libcurl could not create a transfer");
         return;
     }
     if (!restrict(easy)) {
         m_easy.reset();
-        failConnection(multi, now, "libcurl refused a safety setting; nothing was sent");
+        failConnection(multi, "libcurl refused a safety setting; nothing was sent");
         return;
     }
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
@@ -112,7 +109,7 @@ void StreamTransfer::connect(CURLM* multi, Clock::time_point now)
 
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         m_easy.reset();
-        failConnection(multi, now, "libcurl could not start the transfer");
+        failConnection(multi, "libcurl could not start the transfer");
     }
 }
 
@@ -181,12 +178,11 @@ void StreamTransfer::close(CURLM* multi)
     }
 }
 
-void StreamTransfer::failConnection(CURLM* multi, Clock::time_point now, std::string detail)
+void StreamTransfer::failConnection(CURLM* multi, std::string detail)
 {
     close(multi);
     m_phase = Phase::WaitingToRetry;
-    m_retryAt = now + m_retryDelay;
-    m_retryDelay = std::min(m_retryDelay * 2, kMaxRetryDelay);
+    m_timers.attemptFailed();
     m_state->setStatus(m_session, Status::ConnectionFailed, std::move(detail));
 }
 
@@ -197,7 +193,7 @@ void StreamTransfer::finish(CURLM* multi, std::int32_t status, std::string detai
     m_state->setStatus(m_session, status, std::move(detail));
 }
 
-void StreamTransfer::transferDone(CURLM* multi, CURLcode result, Clock::time_point now)
+void StreamTransfer::transferDone(CURLM* multi, CURLcode result)
 {
     if (m_verdict)
         return finish(multi, *m_verdict, m_verdictDetail);
@@ -215,10 +211,10 @@ void StreamTransfer::transferDone(CURLM* multi, CURLcode result, Clock::time_poi
         detail = failureDetail(result, m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(result));
     else
         detail = m_classified ? "the camera ended the stream" : "the camera closed the connection";
-    failConnection(multi, now, std::move(detail));
+    failConnection(multi, std::move(detail));
 }
 
-void StreamTransfer::poll(CURLM* multi, Clock::time_point now)
+void StreamTransfer::poll(CURLM* multi)
 {
     if (m_finished)
         return;
@@ -227,24 +223,24 @@ void StreamTransfer::poll(CURLM* multi, Clock::time_point now)
         m_finished = true;
         return;
     }
-    if (m_paused && m_easy && now - m_windowStart >= kPartWindow) {
+    if (m_paused && m_easy && m_timers.floodWindowOver()) {
         m_paused = false;
         curl_easy_pause(m_easy.get(), CURLPAUSE_CONT); // may deliver the held-back bytes right here
     }
     const std::chrono::milliseconds timeout(m_config.timeoutMs);
     switch (m_phase) {
     case Phase::WaitingToRetry:
-        if (now >= m_retryAt)
-            connect(multi, now);
+        if (m_timers.retryDue())
+            connect(multi);
         break;
     case Phase::Connecting:
-        if (now - m_attemptStart > timeout)
-            failConnection(multi, now, "no answer within " + std::to_string(seconds(timeout)) + " s");
+        if (m_timers.timedOut())
+            failConnection(multi, "no answer within " + std::to_string(seconds(timeout)) + " s");
         break;
     case Phase::Streaming:
-        if (now - m_lastPart > timeout)
-            failConnection(multi, now, "no picture for " + std::to_string(seconds(timeout)) + " s");
-        else if (now - m_lastPart > kStallAfter)
+        if (m_timers.timedOut())
+            failConnection(multi, "no picture for " + std::to_string(seconds(timeout)) + " s");
+        else if (m_timers.stalled())
             m_state->markStalled(m_session);
         break;
     }
@@ -269,7 +265,7 @@ bool StreamTransfer::classifyFinalResponse(long code)
         }
         m_parser.emplace(boundaryFromContentType(m_contentType));
         m_phase = Phase::Streaming;
-        m_lastPart = Clock::now();
+        m_timers.streamStarted();
         m_state->setStatus(m_session, Status::WaitingForPicture);
         return true;
     }
@@ -339,8 +335,14 @@ size_t StreamTransfer::onBody(char* data, size_t size, size_t count, void* self)
     }
     if (!t->m_parser)
         return 0;
-    if (!t->m_sniffing && t->holdBackFlood())
+    // A camera that sends more parts than any screen shows is held back for
+    // the rest of the window: TCP makes it wait, and the network thread does
+    // not parse what would only be dropped. The bytes of the refused call come
+    // again when poll() resumes the transfer.
+    if (!t->m_sniffing && t->m_timers.holdBackFlood()) {
+        t->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
+    }
     std::string_view body(data, bytes);
     if (t->m_sniffing) {
         switch (t->sniff(body)) {
@@ -384,28 +386,9 @@ int StreamTransfer::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, c
     return t->m_cancel.load(std::memory_order_relaxed) || t->m_state->sessionOver(t->m_session) ? 1 : 0;
 }
 
-// A camera that sends more parts than any screen shows is held back for the
-// rest of the window: TCP makes it wait, and the network thread does not
-// parse what would only be dropped. The bytes of the refused call come again
-// when poll() resumes the transfer.
-bool StreamTransfer::holdBackFlood()
-{
-    const auto now = Clock::now();
-    if (now - m_windowStart >= kPartWindow) {
-        m_windowStart = now;
-        m_partsInWindow = 0;
-    }
-    if (m_partsInWindow < kMaxPartsPerWindow)
-        return false;
-    m_paused = true;
-    return true;
-}
-
 void StreamTransfer::handlePart(MultipartPart&& part)
 {
-    ++m_partsInWindow;
-    m_lastPart = Clock::now();
-    m_retryDelay = kFirstRetryDelay;
+    m_timers.partArrived();
     m_state->partArrived(m_session);
     EncodedPicture picture { std::move(part.body), parseSendTime(part), m_session, m_connection };
     if (m_state->offerPicture(std::move(picture)))

@@ -1,16 +1,16 @@
 #pragma once
 // One camera stream on the network thread: its libcurl easy handle, the
 // multipart parser of the answer, and the decisions that turn what the camera
-// does into a status (HTTP code, content type, timeouts, reconnects with
-// backoff capped at 2 s).
+// does into a status (HTTP code, content type), with StreamTimers deciding
+// on reconnects, timeouts, stalls and floods.
 //
 // Thread: only the network thread touches a StreamTransfer.
 #include "platform/media/curl_handles.h"
 #include "platform/media/parser/multipart_parser.h"
 #include "platform/media/stream_state.h"
+#include "platform/media/stream_timers.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -23,29 +23,19 @@ class DecodePool;
 
 class StreamTransfer {
 public:
-    using Clock = std::chrono::steady_clock;
-
-    // No picture for this long marks a playing stream as stalled.
-    static constexpr std::chrono::milliseconds kStallAfter { 5000 };
-    static constexpr std::chrono::milliseconds kFirstRetryDelay { 250 };
-    static constexpr std::chrono::milliseconds kMaxRetryDelay { 2000 };
-    // More parts than this in a quarter second (240 a second, four times a
-    // fast camera) pause the transfer for the rest of it.
-    static constexpr std::chrono::milliseconds kPartWindow { 250 };
-    static constexpr int kMaxPartsPerWindow = 60;
-
-    StreamTransfer(
-        std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders);
+    // `clock` times the stream (see StreamTimers) and outlives the transfer.
+    StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
+        DecodePool& decoders, const MonotonicClock& clock);
     ~StreamTransfer();
     StreamTransfer(const StreamTransfer&) = delete;
     StreamTransfer& operator=(const StreamTransfer&) = delete;
 
     // Opens a connection now; `multi` is the network thread's multi handle.
-    void connect(CURLM* multi, Clock::time_point now);
+    void connect(CURLM* multi);
     // libcurl reported the transfer as done.
-    void transferDone(CURLM* multi, CURLcode result, Clock::time_point now);
+    void transferDone(CURLM* multi, CURLcode result);
     // Timers: reconnect when due, header and stall timeouts, a session ended elsewhere.
-    void poll(CURLM* multi, Clock::time_point now);
+    void poll(CURLM* multi);
     // Removes the easy handle from `multi`, if any.
     void close(CURLM* multi);
     // True once the session is over: the transfer can go.
@@ -67,16 +57,16 @@ private:
     bool headersComplete();
     Sniff sniff(std::string_view bytes);
     bool classifyFinalResponse(long code);
-    void failConnection(CURLM* multi, Clock::time_point now, std::string detail);
+    void failConnection(CURLM* multi, std::string detail);
     void finish(CURLM* multi, std::int32_t status, std::string detail);
     void handlePart(MultipartPart&& part);
-    bool holdBackFlood();
 
     std::shared_ptr<StreamState> m_state;
     StreamConfig m_config;
     std::uint64_t m_session;
     std::uint64_t m_connection = 0;
     DecodePool& m_decoders;
+    StreamTimers m_timers;
 
     CurlEasy m_easy;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
@@ -93,14 +83,7 @@ private:
     std::string m_contentType; // of the answer whose headers are arriving
     bool m_sniffing = false; // an unlabelled body, not yet known to be multipart
     std::string m_sniffed; // its first bytes while sniffing
-
-    Clock::time_point m_windowStart {};
-    int m_partsInWindow = 0;
     bool m_paused = false; // held back for flooding
-    Clock::time_point m_attemptStart {};
-    Clock::time_point m_lastPart {};
-    Clock::time_point m_retryAt {};
-    std::chrono::milliseconds m_retryDelay = kFirstRetryDelay;
 };
 
 } // namespace media

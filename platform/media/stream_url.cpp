@@ -1,8 +1,7 @@
 #include "platform/media/stream_url.h"
 
-#include "util/ascii_text.h"
-
 #include "platform/media/curl_handles.h"
+#include "util/ascii_text.h"
 
 #include <algorithm>
 #include <optional>

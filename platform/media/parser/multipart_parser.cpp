@@ -1,10 +1,9 @@
 #include "platform/media/parser/multipart_parser.h"
 
-#include "util/ascii_text.h"
-
 #include "platform/media/parser/line_input.h"
 #include "platform/media/parser/multipart_text.h"
 #include "platform/media/parser/part_body.h"
+#include "util/ascii_text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,0 +1,23 @@
+#pragma once
+// What the network and decode threads tell the side that shows a stream:
+// its status changed, a decoded picture is ready to be taken.
+//
+// Thread: called from any thread (network, decode, UI), under StreamState's
+// locks; an implementation returns at once and never calls back into the
+// StreamState. Once StreamState::detach() has returned, it is not called again.
+#include <cstdint>
+
+namespace media {
+
+class StreamSink {
+public:
+    virtual ~StreamSink() = default;
+
+    // The status became `status`; called in the order the changes happened.
+    virtual void streamStatusChanged(std::int32_t status) = 0;
+    // StreamState::takeReadyPicture() has a picture; not called again until
+    // that call was made.
+    virtual void pictureReady() = 0;
+};
+
+} // namespace media
