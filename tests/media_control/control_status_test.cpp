@@ -134,17 +134,6 @@ TEST(AnswerOfTheCamera, HtmlPageGives1030)
     EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
 }
 
-TEST(AnswerOfTheCamera, PartsThatAreNoPicturesGive1030)
-{
-    media_test::LoopbackServer server(media_test::LoopbackServer::Behaviour::TextParts);
-    ASSERT_TRUE(server.listening());
-    auto control = makeControl();
-    configure(*control, server.url());
-    control->invoke(media::DispId::Start);
-    EXPECT_TRUE(waitForStatus(*control, media::Status::NotMjpeg)) << statusOf(*control);
-    EXPECT_GE(control->stats().skipped, 1u);
-}
-
 TEST(AnswerOfTheCamera, PicturesTooLargeGive1030AndSayWhy)
 {
     // 3 kB that claim 7071x7071 in progressive coding: refused like any

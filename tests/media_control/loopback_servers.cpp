@@ -65,8 +65,7 @@ void LoopbackServer::onConnection()
 
 void LoopbackServer::sendPartToAll()
 {
-    const QByteArray body
-        = m_behaviour == Behaviour::TextParts ? QByteArray("this is not a picture\n") : m_picture;
+    const QByteArray& body = m_picture;
     const QByteArray part = m_behaviour == Behaviour::RawPictures
         ? body
         : "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(body.size())

@@ -18,7 +18,6 @@ class LoopbackServer : public QObject {
 public:
     enum class Behaviour {
         Silent, // accepts the connection and never answers
-        TextParts, // a multipart stream whose parts are not pictures
         JpegParts, // a multipart stream of one fixed picture, as often as asked
         RawPictures, // the picture's bytes over and over, without multipart framing
         FloodJpegParts, // a multipart stream of one fixed picture, hundreds at a time
