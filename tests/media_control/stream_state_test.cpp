@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,11 @@ struct SessionChangeCase {
     bool restart; // a new start; otherwise a stop
     Stage stage; // where the picture of the old session is when it changes
 };
+// ctest lists the case by its name, not as bytes.
+void PrintTo(const SessionChangeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SessionChange : public StreamStateTest, public testing::WithParamInterface<SessionChangeCase> { };
 
@@ -187,6 +193,10 @@ struct DecodeScriptCase {
     const char* reason;
     const char* detail;
 };
+void PrintTo(const DecodeScriptCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class UndecodableParts : public StreamStateTest, public testing::WithParamInterface<DecodeScriptCase> { };
 
@@ -231,6 +241,10 @@ struct DetachCase {
     Finish finish;
     bool sessionEnded; // as the control's destructor does after detaching
 };
+void PrintTo(const DetachCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DetachedSink : public StreamStateTest, public testing::WithParamInterface<DetachCase> { };
 
