@@ -6,7 +6,7 @@
 // Turns are fair in decode time (see FairQueue).
 //
 // Thread: schedule() from any thread; stop() and destruction on one.
-#include "platform/media/fair_queue.h"
+#include "platform/media/timing/fair_queue.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -7,8 +7,8 @@
 // Thread: instance() and shutdown() on the UI thread; network() and decoders()
 // from any thread.
 #include "platform/media/decode_pool.h"
-#include "platform/media/monotonic_clock.h"
 #include "platform/media/network_thread.h"
+#include "platform/media/timing/monotonic_clock.h"
 
 #include <memory>
 

@@ -6,8 +6,8 @@
 // Thread: start(), stop() and the destructor from any thread (the UI thread
 // in practice); everything else runs on the network thread itself.
 #include "platform/media/curl_handles.h"
-#include "platform/media/monotonic_clock.h"
 #include "platform/media/stream_state.h"
+#include "platform/media/timing/monotonic_clock.h"
 
 #include <memory>
 #include <mutex>

@@ -8,7 +8,7 @@
 #include "platform/media/curl_handles.h"
 #include "platform/media/parser/multipart_parser.h"
 #include "platform/media/stream_state.h"
-#include "platform/media/stream_timers.h"
+#include "platform/media/timing/stream_timers.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Turns of the decode pool: fair in decode time, so that one stream of slow
 // pictures does not hold up the others.
-#include "platform/media/fair_queue.h"
+#include "platform/media/timing/fair_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/media/stream_timers.h"
+#include "platform/media/timing/stream_timers.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // decides; the transfer acts. Free of Qt and libcurl.
 //
 // Thread: the network thread only (one per StreamTransfer).
-#include "platform/media/monotonic_clock.h"
+#include "platform/media/timing/monotonic_clock.h"
 
 #include <chrono>
 

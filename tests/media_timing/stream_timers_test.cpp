@@ -1,6 +1,6 @@
 // The network thread's timing rules on a clock the test moves by hand:
 // reconnect backoff, the stall, the timeout and the flood window.
-#include "platform/media/stream_timers.h"
+#include "platform/media/timing/stream_timers.h"
 
 #include <gtest/gtest.h>
 
