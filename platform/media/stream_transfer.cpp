@@ -118,7 +118,7 @@ void StreamTransfer::connect(CURLM* multi)
 bool StreamTransfer::restrict(CURL* easy)
 {
     // A camera reached over https is never followed back to plain http.
-    const bool secure = asciiLower(std::string_view(m_config.url).substr(0, 8)) == "https://";
+    const bool secure = util::startsWithAsciiLower(m_config.url, "https://");
     bool ok = curl_easy_setopt(easy, CURLOPT_URL, m_config.url.c_str()) == CURLE_OK
         && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
         && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https") == CURLE_OK
