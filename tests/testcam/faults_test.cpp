@@ -80,6 +80,11 @@ TEST(RefuseFor, RefusesConnectionsAtFirstThenServes)
     TestcamProcess cam(1, { "--size", "160x120", "--refuse-for", "8" });
     ASSERT_TRUE(cam.started());
     EXPECT_FALSE(readStream(cam.port(), kPath, 1, 2000).connected);
+    // The port stays taken while connections are refused, so no other
+    // program (or client) can take it before the camera starts serving.
+    QTcpServer intruder;
+    EXPECT_FALSE(intruder.listen(QHostAddress::LocalHost, static_cast<quint16>(cam.port())));
+    EXPECT_EQ(intruder.serverError(), QAbstractSocket::AddressInUseError);
     StreamResult r;
     QElapsedTimer timer;
     timer.start();

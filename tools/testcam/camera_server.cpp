@@ -74,12 +74,24 @@ CameraServer::~CameraServer()
 
 bool CameraServer::listen()
 {
-    return m_server.listen(QHostAddress::LocalHost, static_cast<quint16>(m_port));
+    if (!m_heldPort.held()) {
+        if (m_server.listen(QHostAddress::LocalHost, static_cast<quint16>(m_port)))
+            return true;
+        m_error = m_server.errorString();
+        return false;
+    }
+    if (m_heldPort.listenInto(m_server))
+        return true;
+    m_error = m_heldPort.error();
+    return false;
 }
 
-void CameraServer::stopListening()
+bool CameraServer::holdPort()
 {
-    m_server.close();
+    if (m_heldPort.bind(m_port))
+        return true;
+    m_error = m_heldPort.error();
+    return false;
 }
 
 void CameraServer::startClock()

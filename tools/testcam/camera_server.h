@@ -2,6 +2,7 @@
 // One test camera: listens on its port of 127.0.0.1, answers HTTP requests and
 // streams Motion-JPEG to any number of clients, paced by the steady clock.
 // Lives on the main thread's event loop; nothing here is thread-safe.
+#include "tools/testcam/held_port.h"
 #include "tools/testcam/http_auth.h"
 #include "tools/testcam/options.h"
 
@@ -32,8 +33,10 @@ public:
     int port() const { return m_port; }
     // False (with errorString()) when the port cannot be bound.
     bool listen();
-    void stopListening();
-    QString errorString() const { return m_server.errorString(); }
+    // Binds the port without listening: connections are refused until
+    // listen(), and nothing else can take the port in between.
+    bool holdPort();
+    QString errorString() const { return m_error; }
     // Starts the picture clock; pictures go to clients while it runs.
     void startClock();
 
@@ -61,6 +64,8 @@ private:
     FrameSource& m_source;
     const HttpAuth& m_auth;
     QTcpServer m_server;
+    HeldPort m_heldPort;
+    QString m_error;
     QTimer m_tickTimer;
     std::chrono::steady_clock::time_point m_epoch;
     std::chrono::nanoseconds m_period;

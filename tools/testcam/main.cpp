@@ -64,18 +64,18 @@ int main(int argc, char** argv)
             = std::chrono::duration_cast<std::chrono::steady_clock::duration>(period * i / options.cameras);
         cameras.push_back(std::make_unique<testcam::CameraServer>(i, options, *source, auth, start + offset));
     }
+    // With --refuse-for the ports are bound at once but listen only later, so
+    // connections are refused meanwhile and no other program can take a port.
+    const bool refuseFirst = options.refuseForSeconds > 0;
     for (auto& camera : cameras) {
-        if (!camera->listen()) {
+        if (!(refuseFirst ? camera->holdPort() : camera->listen())) {
             std::fprintf(stderr, "veskat-testcam: cannot listen on 127.0.0.1:%d: %s\n", camera->port(),
                 qPrintable(camera->errorString()));
             return kExitBindFailed;
         }
         camera->startClock();
     }
-    if (options.refuseForSeconds > 0) {
-        // Every port was bindable a moment ago; now refuse until the time is up.
-        for (auto& camera : cameras)
-            camera->stopListening();
+    if (refuseFirst) {
         QTimer::singleShot(
             std::chrono::milliseconds(static_cast<long long>(options.refuseForSeconds * 1000)), &app, [&] {
                 for (auto& camera : cameras) {
