@@ -100,8 +100,11 @@ function(veskat_add_test name)
   endif()
   # One variable only: gtest_discover_tests (CMake 3.25) splits a list value
   # into separate properties. The GUI test main() defaults to offscreen itself.
+  # Plain indices, not printed parameter values: a QStringList prints as a byte
+  # dump that makes a test name hundreds of characters long.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     PROPERTIES TIMEOUT ${ARG_TIMEOUT}
                LABELS ${name}
                ENVIRONMENT "VESKAT_BUILD_DIR=${PROJECT_BINARY_DIR}")
