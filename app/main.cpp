@@ -2,10 +2,10 @@
 // a warning when the settings store cannot be used.
 // The process runs until its last top-level window (the frame, or the
 // configuration window when that stays open longer) has closed.
-#include "app/seeding/module1.h"
 #include "app/viewer_options.h"
-#include "frame/mdi_camera_main.h"
-#include "platform/media/media_engine.h"
+#include "core/seeding/module1.h"
+#include "media/control/media_engine.h"
+#include "ui/frame/mdi_camera_main.h"
 
 #include "veskat_version.h"
 

@@ -10,13 +10,10 @@ function(veskat_warnings target)
   endif()
 endfunction()
 
-# Gives `target` an include root of its own in the build tree, holding a link
-# to each of its `folders` under the same relative path, so that its sources
-# and whatever links it include "settings/setting_value.h" and the like. The
-# source tree itself is on no include path: a layer sees its own headers and
-# those of the layers it links, and an upward include does not compile.
+# Every target of ours includes from the one source root
+# ("core/settings/setting_value.h"); which of those headers it may include is
+# the include check's business (veskat_check_includes).
 function(veskat_layer target)
-  set(root ${PROJECT_BINARY_DIR}/layers/${target})
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
     set(scope PRIVATE)
@@ -25,39 +22,128 @@ function(veskat_layer target)
   else()
     set(scope PUBLIC)
   endif()
-  foreach(folder IN LISTS ARGN)
-    set(link ${root}/${folder})
-    if(IS_SYMLINK ${link})
-      file(READ_SYMLINK ${link} current)
-      if(NOT current STREQUAL "${PROJECT_SOURCE_DIR}/${folder}")
-        file(REMOVE ${link}) # a build folder reused for another checkout
-      endif()
-    endif()
-    if(NOT IS_SYMLINK ${link})
-      get_filename_component(parent ${link} DIRECTORY)
-      file(MAKE_DIRECTORY ${parent})
-      file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${link} SYMBOLIC RESULT failed)
-      if(failed)
-        # Windows without the right to make links: the layers build, but
-        # nothing stops an upward include there.
-        message(WARNING "${target}: no link for ${folder} (${failed}); its layer is not enforced")
-        target_include_directories(${target} ${scope} ${PROJECT_SOURCE_DIR})
-        return()
-      endif()
-    endif()
-  endforeach()
-  target_include_directories(${target} ${scope} ${root})
+  target_include_directories(${target} ${scope} ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# A static library for one layer: its sources, its include root (see
-# veskat_layer) and the layers below it that it links.
-#   veskat_add_layer(veskat_settings FOLDERS settings SOURCES a.cpp LINKS veskat_registry)
+# A static library for one layer, made of the folder it is declared in: its
+# sources and the layers below it that it links.
+#   veskat_add_layer(veskat_settings SOURCES a.cpp LINKS veskat_registry)
 function(veskat_add_layer name)
-  cmake_parse_arguments(ARG "" "" "FOLDERS;SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  veskat_layer(${name} ${ARG_FOLDERS})
+  veskat_layer(${name})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
   veskat_warnings(${name})
+endfunction()
+
+# Writes `content` to `file` unless it already holds it, so that what
+# depends on the file is not rebuilt by every configure.
+function(veskat_write_if_changed file content)
+  if(EXISTS ${file})
+    file(READ ${file} old)
+    if(old STREQUAL content)
+      return()
+    endif()
+  endif()
+  file(WRITE ${file} "${content}")
+endfunction()
+
+# Every target of ours defined in `dir` and the folders below it.
+function(veskat_collect_targets dir out)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(sub IN LISTS subdirs)
+    cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${sub}" NORMALIZE ours)
+    if(ours)
+      veskat_collect_targets(${sub} more)
+      list(APPEND targets ${more})
+    endif()
+  endforeach()
+  set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+# The include check, in the way of Chromium's `gn check`: a target may include
+# the headers of its own folders (where its sources are) and those of the
+# targets it links directly; a header of any other target of ours fails the
+# build before the target compiles, with one line naming the file, the line,
+# the header and the missing link. Headers in no target's folder (generated
+# ones, the system's) are not checked. Called once, after every target exists.
+function(veskat_check_includes)
+  veskat_collect_targets(${PROJECT_SOURCE_DIR} all)
+  set(checked)
+  set(owners "")
+  foreach(target IN LISTS all)
+    get_target_property(type ${target} TYPE)
+    if(NOT type MATCHES "^(STATIC_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
+      continue()
+    endif()
+    get_target_property(dir ${target} SOURCE_DIR)
+    get_target_property(sources ${target} SOURCES)
+    set(folders)
+    set(files)
+    foreach(source IN LISTS sources)
+      if(NOT source MATCHES "\\.(c|cc|cpp|h|hpp)$")
+        continue()
+      endif()
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} NORMALIZE)
+      list(APPEND files ${source})
+      cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${source}" NORMALIZE in_tree)
+      if(in_tree)
+        cmake_path(GET source PARENT_PATH folder)
+        list(APPEND folders ${folder})
+      endif()
+    endforeach()
+    list(APPEND folders ${dir})
+    list(REMOVE_DUPLICATES folders)
+    foreach(folder IN LISTS folders)
+      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${folder})
+      string(APPEND owners "set(\"owner_${relative}\" \"\${owner_${relative}};${target}\")\n")
+      set_property(GLOBAL APPEND PROPERTY VESKAT_OWNERS_${relative} ${target})
+    endforeach()
+    set_property(TARGET ${target} PROPERTY VESKAT_CHECKED_FILES ${files})
+    set_property(TARGET ${target} PROPERTY VESKAT_FOLDERS ${folders})
+    list(APPEND checked ${target})
+  endforeach()
+  # The headers of a folder that one target has to itself are that target's
+  # even where its sources do not list them; in a folder shared by several
+  # targets (a library and its program, two test programs) only the listed
+  # files count.
+  foreach(target IN LISTS checked)
+    get_target_property(files ${target} VESKAT_CHECKED_FILES)
+    if(NOT files)
+      set(files)
+    endif()
+    get_target_property(folders ${target} VESKAT_FOLDERS)
+    foreach(folder IN LISTS folders)
+      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${folder})
+      get_property(owners_of_folder GLOBAL PROPERTY VESKAT_OWNERS_${relative})
+      list(LENGTH owners_of_folder count)
+      if(count EQUAL 1)
+        file(GLOB headers CONFIGURE_DEPENDS ${folder}/*.h)
+        list(APPEND files ${headers})
+      endif()
+    endforeach()
+    list(REMOVE_DUPLICATES files)
+    set_property(TARGET ${target} PROPERTY VESKAT_CHECKED_FILES ${files})
+  endforeach()
+  set(map ${PROJECT_BINARY_DIR}/include-check/owners.cmake)
+  veskat_write_if_changed(${map} "${owners}")
+  foreach(target IN LISTS checked)
+    get_target_property(links ${target} LINK_LIBRARIES)
+    get_target_property(files ${target} VESKAT_CHECKED_FILES)
+    set(config ${PROJECT_BINARY_DIR}/include-check/${target}.cmake)
+    veskat_write_if_changed(${config}
+      "set(target \"${target}\")\nset(links \"${links}\")\nset(files \"${files}\")\n")
+    set(stamp ${PROJECT_BINARY_DIR}/include-check/${target}.result)
+    add_custom_command(OUTPUT ${stamp}
+      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DOWNERS=${map} -DCONFIG=${config}
+              -DRESULT=${stamp} -P ${PROJECT_SOURCE_DIR}/cmake/check_includes.cmake
+      COMMAND ${CMAKE_COMMAND} -E compare_files ${stamp} ${PROJECT_SOURCE_DIR}/cmake/check_includes.passed
+      DEPENDS ${files} ${config} ${map} ${PROJECT_SOURCE_DIR}/cmake/check_includes.cmake
+      VERBATIM)
+    add_custom_target(${target}_includes DEPENDS ${stamp})
+    add_dependencies(${target} ${target}_includes)
+  endforeach()
 endfunction()
 
 # The UTF-8 code page manifest for a Windows program; nothing elsewhere.
@@ -75,9 +161,13 @@ function(veskat_add_subdirectories parent)
   list(SORT children)
   foreach(child IN LISTS children)
     set(dir ${PROJECT_SOURCE_DIR}/${parent}/${child})
-    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt
-       AND NOT "${parent}/${child}" STREQUAL "tests/support")
+    if(NOT IS_DIRECTORY ${dir} OR "${parent}/${child}" STREQUAL "tests/support")
+      continue()
+    endif()
+    if(EXISTS ${dir}/CMakeLists.txt)
       add_subdirectory(${dir} ${PROJECT_BINARY_DIR}/${parent}/${child})
+    else()
+      veskat_add_subdirectories(${parent}/${child}) # tests/core/settings and the like
     endif()
   endforeach()
 endfunction()

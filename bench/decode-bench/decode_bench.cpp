@@ -6,7 +6,7 @@
 //   floor  - planes at 1/8 scale: entropy decoding and little else
 //
 //   decode-bench [--sizes 640x480,1280x720,1920x1080] [--area 254x213] [--repeat 4]
-#include "platform/media/jpeg_decoder.h"
+#include "media/decode/jpeg_decoder.h"
 #include "tools/testcam/frame_painter.h"
 #include "tools/testcam/jpeg_encoder.h"
 

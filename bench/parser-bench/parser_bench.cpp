@@ -1,7 +1,7 @@
 // parser-bench: throughput of the multipart parser on camera-like streams
 // (200 kB pictures fed in 16 kB pieces, as libcurl hands them over).
 // Prints figures; asserts nothing.
-#include "platform/media/parser/multipart_parser.h"
+#include "media/mjpeg_parser/multipart_parser.h"
 
 #include <chrono>
 #include <cstdio>

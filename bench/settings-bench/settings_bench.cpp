@@ -7,9 +7,9 @@
 //
 // A start-up is measured in a fresh child process, so it includes opening and
 // checking the store as the program does on its first call.
-#include "app/seeding/module1.h"
-#include "settings/camera_schema.h"
-#include "settings/registry_access.h"
+#include "core/seeding/module1.h"
+#include "core/settings/camera_schema.h"
+#include "core/settings/registry_access.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

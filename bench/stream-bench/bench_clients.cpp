@@ -1,7 +1,7 @@
 #include "bench/stream-bench/bench_clients.h"
 
-#include "platform/media/contract/dispatch.h"
-#include "platform/media/mjpeg_control.h"
+#include "core/media_contract/dispatch.h"
+#include "media/control/mjpeg_control.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,12 +1,12 @@
 #include "bench/stream-bench/bench_viewer.h"
 
-#include "app/seeding/module1.h"
-#include "camera/frm_camera.h"
-#include "frame/mdi_camera_main.h"
-#include "platform/media/mjpeg_control.h"
-#include "platform/window_list/open_window_list.h"
-#include "settings/camera_schema.h"
+#include "core/seeding/module1.h"
+#include "core/settings/camera_schema.h"
+#include "media/control/mjpeg_control.h"
 #include "tests/support/test_env.h"
+#include "ui/camera/frm_camera.h"
+#include "ui/frame/mdi_camera_main.h"
+#include "ui/window_list/open_window_list.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

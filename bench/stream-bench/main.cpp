@@ -14,7 +14,7 @@
 // minimise: the viewer shown, minimised, then restored.
 #include "bench/stream-bench/bench_clients.h"
 #include "bench/stream-bench/bench_viewer.h"
-#include "platform/media/media_engine.h"
+#include "media/control/media_engine.h"
 
 #include <QApplication>
 #include <QCoreApplication>

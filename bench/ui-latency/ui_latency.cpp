@@ -9,16 +9,16 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM or a display is set;
 // for figures with every window painted run it under a 1920x1080 display:
 //   xvfb-run -a -s "-screen 0 1920x1080x24" bench_ui_latency
-#include "app/seeding/module1.h"
-#include "camera/frm_camera.h"
-#include "frame/mdi_camera_main.h"
-#include "platform/media/media_control.h"
-#include "platform/media/media_engine.h"
-#include "platform/media/mjpeg_control.h"
-#include "platform/window_list/open_window_list.h"
-#include "settings/camera_schema.h"
+#include "core/seeding/module1.h"
+#include "core/settings/camera_schema.h"
+#include "media/control/media_control.h"
+#include "media/control/media_engine.h"
+#include "media/control/mjpeg_control.h"
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
+#include "ui/camera/frm_camera.h"
+#include "ui/frame/mdi_camera_main.h"
+#include "ui/window_list/open_window_list.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

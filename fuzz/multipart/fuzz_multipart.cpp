@@ -6,7 +6,7 @@
 // Besides the sanitizers, it checks that cutting the body into pieces (or
 // single bytes) never changes the parts, that held bytes stay bounded, and
 // that every part handed out is well formed.
-#include "platform/media/parser/multipart_parser.h"
+#include "media/mjpeg_parser/multipart_parser.h"
 
 #include <algorithm>
 #include <cstdint>

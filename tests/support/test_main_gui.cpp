@@ -1,6 +1,6 @@
 // main() of the GUI test binaries: a QApplication on the offscreen platform
 // (unless the caller chose another) and a process-wide temporary store.
-#include "platform/media/media_engine.h"
+#include "media/control/media_engine.h"
 #include "tests/support/test_env.h"
 
 #include <QApplication>

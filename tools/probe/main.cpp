@@ -1,10 +1,10 @@
 // veskat-probe: plays one camera stream through the real media control,
 // without a window on screen, and reports what a camera window would show.
-#include "platform/media/contract/dispatch.h"
-#include "platform/media/media_engine.h"
-#include "platform/media/media_stats.h"
-#include "platform/media/mjpeg_control.h"
-#include "platform/media/stream_url.h"
+#include "core/media_contract/dispatch.h"
+#include "media/control/media_engine.h"
+#include "media/control/mjpeg_control.h"
+#include "media/mjpeg/stream_url.h"
+#include "media/stream/media_stats.h"
 #include "tools/probe/probe_options.h"
 
 #include <QApplication>

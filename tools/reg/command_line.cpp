@@ -1,6 +1,6 @@
 #include "tools/reg/command_line.h"
 
-#include "util/ascii_text.h"
+#include "core/util/ascii_text.h"
 
 #include <algorithm>
 #include <array>

@@ -4,7 +4,7 @@
 #include "tools/reg/registry_tree.h"
 #include "tools/reg/value_text.h"
 
-#include "platform/registry/registry_store.h"
+#include "core/registry/registry_store.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "tools/reg/registry_tree.h"
 
-#include "platform/registry/registry_store.h"
+#include "core/registry/registry_store.h"
 
 #include <algorithm>
 

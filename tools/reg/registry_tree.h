@@ -5,7 +5,7 @@
 // Single-threaded tool code.
 #include "tools/reg/reg_file.h"
 
-#include "platform/registry/registry_api.h"
+#include "core/registry/registry_api.h"
 
 #include <memory>
 #include <string>

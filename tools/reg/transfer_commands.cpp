@@ -5,7 +5,7 @@
 #include "tools/reg/reg_file_writer.h"
 #include "tools/reg/registry_tree.h"
 
-#include "platform/registry/registry_store.h"
+#include "core/registry/registry_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

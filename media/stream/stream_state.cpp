@@ -1,0 +1,322 @@
+#include "media/stream/stream_state.h"
+
+#include "core/media_contract/dispatch.h"
+
+#include <utility>
+
+namespace media {
+
+StreamState::StreamState(StreamSink* sink)
+    : m_sink(sink)
+{
+}
+
+void StreamState::detach()
+{
+    std::lock_guard lock(m_sinkMutex);
+    m_sink = nullptr;
+}
+
+// The sink is called under the sink lock, so a control cannot finish
+// detaching (its destructor's first step) while a thread is calling it.
+void StreamState::postStatus(std::int32_t status)
+{
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->streamStatusChanged(status);
+}
+
+void StreamState::postPictureReady()
+{
+    std::lock_guard lock(m_sinkMutex);
+    if (m_sink)
+        m_sink->pictureReady();
+}
+
+std::int32_t StreamState::status() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_status;
+}
+
+std::string StreamState::detail() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_detail;
+}
+
+// Called with m_statusMutex held, and posts under it, so that the control
+// sees the changes in the order they happened.
+bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
+{
+    const bool changed = status != m_status;
+    m_status = status;
+    m_detail = std::move(detail);
+    if (changed)
+        postStatus(status);
+    return changed;
+}
+
+// Called with m_statusMutex held, as the session changes: a decode thread
+// that checked the session under the same lock cannot put a picture of the
+// old one in the ready slot afterwards.
+void StreamState::dropPicturesLocked()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_waiting.reset();
+    if (m_ready) {
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(m_ready->image);
+        m_ready.reset();
+    }
+    // Whatever the last session left for the UI thread to take must not
+    // hold up the next one.
+    m_awaitingTake = false;
+}
+
+std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
+{
+    std::lock_guard lock(m_statusMutex);
+    dropPicturesLocked();
+    setStatusLocked(status, std::move(detail));
+    m_decodedOnConnection = false;
+    m_connectionProven = false;
+    m_failuresOnConnection = 0;
+    return ++m_session;
+}
+
+void StreamState::endSession()
+{
+    std::lock_guard lock(m_statusMutex);
+    ++m_session;
+    dropPicturesLocked();
+    setStatusLocked(Status::Stopped, {});
+}
+
+bool StreamState::sessionCurrent(std::uint64_t session) const
+{
+    std::lock_guard lock(m_statusMutex);
+    return session == m_session;
+}
+
+bool StreamState::sessionOver(std::uint64_t session) const
+{
+    std::lock_guard lock(m_statusMutex);
+    return session != m_session || Status::waitsForRestart(m_status);
+}
+
+bool StreamState::setStatus(std::uint64_t session, std::int32_t status, std::string detail)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session != m_session)
+        return false;
+    setStatusLocked(status, std::move(detail));
+    return true;
+}
+
+std::uint64_t StreamState::beginConnection(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session) {
+        m_decodedOnConnection = false;
+        m_connectionProven = false;
+        m_failuresOnConnection = 0;
+    }
+    return ++m_connection;
+}
+
+void StreamState::partArrived(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session && m_status == Status::Stalled)
+        setStatusLocked(m_decodedOnConnection ? Status::Playing : Status::WaitingForPicture, {});
+}
+
+void StreamState::markStalled(std::uint64_t session)
+{
+    std::lock_guard lock(m_statusMutex);
+    if (session == m_session && m_status == Status::Playing)
+        setStatusLocked(Status::Stalled, {});
+}
+
+namespace {
+bool sameCamera(const StreamConfig& a, const StreamConfig& b)
+{
+    return a.url == b.url && a.user == b.user && a.password == b.password;
+}
+} // namespace
+
+bool StreamState::digestRequired(const StreamConfig& config) const
+{
+    return m_digestConfig && sameCamera(*m_digestConfig, config);
+}
+
+void StreamState::noteDigest(const StreamConfig& config)
+{
+    m_digestConfig = config;
+}
+
+bool StreamState::mayDecodeLocked() const
+{
+    if (!m_waiting || m_scheduled)
+        return false;
+    if (!m_seen)
+        return !m_connectionProven.load();
+    return !m_awaitingTake;
+}
+
+bool StreamState::offerPicture(EncodedPicture&& picture)
+{
+    m_counters.received.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard lock(m_pictureMutex);
+    if (!m_seen && m_connectionProven.load()) {
+        m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    if (m_waiting)
+        m_counters.droppedBeforeDecode.fetch_add(1, std::memory_order_relaxed);
+    picture.order = ++m_offered;
+    m_waiting = std::move(picture);
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+std::optional<EncodedPicture> StreamState::takePicture()
+{
+    std::lock_guard lock(m_pictureMutex);
+    std::optional<EncodedPicture> picture = std::move(m_waiting);
+    m_waiting.reset();
+    return picture;
+}
+
+bool StreamState::finishDecode()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_scheduled = false;
+    // A part that waited while this one proved the connection is not shown
+    // either; on showing, the next part to arrive is.
+    if (!m_seen && m_waiting && m_connectionProven.load()) {
+        m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+        m_waiting.reset();
+    }
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+// The status lock is held throughout, so that the session cannot end between
+// its check and the ready slot (see dropPicturesLocked).
+void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture)
+{
+    std::lock_guard statusLock(m_statusMutex);
+    if (from.session != m_session)
+        return;
+    if (from.connection == m_connection) {
+        m_decodedOnConnection = true;
+        m_connectionProven = true;
+        m_failuresOnConnection = 0;
+        if (m_status == Status::WaitingForPicture || m_status == Status::Stalled
+            || m_status == Status::Connecting)
+            setStatusLocked(Status::Playing, {});
+    }
+    m_counters.decoded.fetch_add(1, std::memory_order_relaxed);
+    m_counters.pictureWidth.store(picture.sourceSize.width(), std::memory_order_relaxed);
+    m_counters.pictureHeight.store(picture.sourceSize.height(), std::memory_order_relaxed);
+
+    std::lock_guard pictureLock(m_pictureMutex);
+    if (from.order <= m_readyOrder) {
+        // A newer part was made ready first: time must not run backwards.
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(picture.image);
+        return;
+    }
+    if (m_ready) {
+        m_counters.droppedBeforeDraw.fetch_add(1, std::memory_order_relaxed);
+        m_spare = std::move(m_ready->image);
+    }
+    m_ready = std::move(picture);
+    m_readyOrder = from.order;
+    m_awaitingTake = true;
+    if (!m_readyPosted) {
+        m_readyPosted = true;
+        postPictureReady();
+    }
+}
+
+void StreamState::pictureFailed(const EncodedPicture& from, const std::string& reason)
+{
+    m_counters.skipped.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard lock(m_statusMutex);
+    if (from.session != m_session || from.connection != m_connection || m_decodedOnConnection)
+        return;
+    if (++m_failuresOnConnection >= kFailuresBeforeNotMjpeg && !Status::waitsForRestart(m_status))
+        setStatusLocked(Status::NotMjpeg, reason.empty() ? "no picture of the stream decodes" : reason);
+}
+
+std::optional<ReadyPicture> StreamState::takeReadyPicture()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_readyPosted = false;
+    std::optional<ReadyPicture> picture = std::move(m_ready);
+    m_ready.reset();
+    return picture;
+}
+
+bool StreamState::setSeen(bool seen)
+{
+    std::lock_guard lock(m_pictureMutex);
+    if (seen == m_seen)
+        return false;
+    m_seen = seen;
+    if (!seen) {
+        if (m_waiting && m_connectionProven.load()) {
+            m_counters.unseen.fetch_add(1, std::memory_order_relaxed);
+            m_waiting.reset();
+        }
+        return false;
+    }
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+bool StreamState::pictureTaken()
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_awaitingTake = false;
+    if (!mayDecodeLocked())
+        return false;
+    m_scheduled = true;
+    return true;
+}
+
+void StreamState::recycleImage(QImage&& image)
+{
+    std::lock_guard lock(m_pictureMutex);
+    m_spare = std::move(image);
+}
+
+QImage StreamState::takeSpareImage()
+{
+    std::lock_guard lock(m_pictureMutex);
+    return std::exchange(m_spare, QImage());
+}
+
+void StreamState::setArea(QSize area)
+{
+    const auto w = static_cast<std::uint64_t>(std::max(0, area.width()));
+    const auto h = static_cast<std::uint64_t>(std::max(0, area.height()));
+    m_area.store((w << 32) | h, std::memory_order_relaxed);
+}
+
+QSize StreamState::area() const
+{
+    const std::uint64_t packed = m_area.load(std::memory_order_relaxed);
+    return QSize(static_cast<int>(packed >> 32), static_cast<int>(packed & 0xffffffffu));
+}
+
+} // namespace media

@@ -1,0 +1,102 @@
+// https cameras, with certificates the test makes, and where credentials go.
+#include "tests/media/control/control_fixture.h"
+#include "tests/media/control/loopback_servers.h"
+#include "tests/media/control/test_pictures.h"
+#include "tests/support/test_env.h"
+
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace {
+
+using media_test::LoopbackServer;
+using media_test::waitForStatus;
+
+// A redirect to another port of the same host takes no password along.
+TEST(CredentialScope, ARedirectToAnotherPortGetsNoCredentials)
+{
+    media_test::ChallengeServer elsewhere;
+    elsewhere.setChallenge(R"(Basic realm="cam")");
+    QTcpServer redirector;
+    ASSERT_TRUE(redirector.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&redirector, &QTcpServer::newConnection, [&] {
+        QTcpSocket* socket = redirector.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &elsewhere] {
+            socket->readAll();
+            socket->write("HTTP/1.1 302 Found\r\nLocation: " + elsewhere.url().toUtf8()
+                + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        });
+    });
+    auto control = media_test::makeControl();
+    media_test::configure(
+        *control, QStringLiteral("http://127.0.0.1:%1/").arg(redirector.serverPort()), "op", "pw");
+    control->invoke(media::DispId::Start);
+
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized));
+    EXPECT_GE(elsewhere.requests(), 1);
+    EXPECT_TRUE(elsewhere.authorizations().isEmpty());
+}
+
+// A camera on 127.0.0.1 with a self-signed certificate made by the openssl program.
+class Https : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_cert = QString::fromStdString((m_env.dir() / "camera.pem").string());
+        const QString key = QString::fromStdString((m_env.dir() / "camera.key").string());
+        if (!QSslSocket::supportsSsl() || QStandardPaths::findExecutable("openssl").isEmpty()
+            || QProcess::execute("openssl",
+                   { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                       "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                       "-keyout", key, "-out", m_cert })
+                != 0)
+            GTEST_SKIP() << "needs Qt's TLS backend and the openssl program";
+        QFile keyFile(key);
+        keyFile.open(QIODevice::ReadOnly);
+        m_tls = QSslConfiguration::defaultConfiguration();
+        m_tls.setLocalCertificate(QSslCertificate::fromPath(m_cert).value(0));
+        m_tls.setPrivateKey(QSslKey(&keyFile, QSsl::Ec));
+    }
+
+    veskat_test::TempEnvironment m_env;
+    QString m_cert;
+    QSslConfiguration m_tls;
+};
+
+// Trusted through the variable for extra authorities; the picture kept for
+// snapshots is the camera's own bytes.
+TEST_F(Https, ACertificateTrustedForCamerasPlays)
+{
+    const std::string picture = media_test::solidJpeg(320, 240, 40, 160, 90);
+    LoopbackServer camera(LoopbackServer::Behaviour::JpegParts, QByteArray::fromStdString(picture),
+        "multipart/x-mixed-replace; boundary=myboundary", m_tls);
+    veskat_test::ScopedEnv trust(media::MjpegControl::kExtraCaVariable, m_cert.toStdString());
+    auto control = media_test::makeControl();
+    media_test::configure(*control, camera.url());
+    control->invoke(media::DispId::Start);
+
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Playing)) << control->statusDetail().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->pictureJpeg() != nullptr; }, media_test::kDeadlineMs));
+    EXPECT_EQ(*control->pictureJpeg(), picture);
+}
+
+TEST_F(Https, AnUntrustedCertificateIsAConnectionFailureThatSaysSo)
+{
+    LoopbackServer camera(LoopbackServer::Behaviour::JpegParts,
+        QByteArray::fromStdString(media_test::solidJpeg(64, 48, 0, 0, 0)),
+        "multipart/x-mixed-replace; boundary=myboundary", m_tls);
+    veskat_test::ScopedEnv noExtraTrust(media::MjpegControl::kExtraCaVariable, std::nullopt);
+    auto control = media_test::makeControl();
+    media_test::configure(*control, camera.url(), "op", "pw");
+    control->invoke(media::DispId::Start);
+
+    ASSERT_TRUE(waitForStatus(*control, media::Status::ConnectionFailed));
+    EXPECT_TRUE(control->statusDetail().startsWith("the camera's certificate is not trusted"))
+        << control->statusDetail().toStdString();
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#include "ui/config/three_state_check_box.h"
+
+ThreeStateCheckBox::ThreeStateCheckBox(const QString& text, QWidget* parent)
+    : QCheckBox(text, parent)
+{
+    setTristate(true);
+}
+
+void ThreeStateCheckBox::nextCheckState()
+{
+    setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+}
