@@ -3,6 +3,7 @@
 #include "camera/frm_camera.h"
 
 #include "camera/monitor/status_monitor.h"
+#include "camera/plain_text.h"
 #include "camera/snapshot.h"
 #include "platform/media/contract/dispatch.h"
 #include "platform/media/mjpeg_control.h"
@@ -68,7 +69,7 @@ QString frmCamera::statusToolTip() const
         if (camera::monitors(DebugLevel))
             text += QLatin1Char('\n') + tr("The window restarts the stream at its next check (every 30 s).");
     }
-    return text;
+    return camera::toolTipOfPlainText(text);
 }
 
 void frmCamera::savePicture()

@@ -2,6 +2,7 @@
 // media control expects its calls.
 #include "camera/camera_hand_over.h"
 #include "camera/frm_camera.h"
+#include "camera/plain_text.h"
 #include "platform/media/media_control.h"
 #include "platform/media/mjpeg_control.h"
 #include "platform/media/stream_url.h"
@@ -62,7 +63,8 @@ void frmCamera::setUp()
     const float top = twipsFrom(ReadCameraValue(index, CameraValue::Top));
     placeAt(left, top);
 
-    lblCamera->setText(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText()));
+    lblCamera->setText(
+        camera::shownTitle(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText())));
     const std::string host = ReadCameraValue(index, CameraValue::IPAddress).toText();
     // Where to set an address says more than the connection error would.
     if (host.empty() || host == kSeededIPAddress)

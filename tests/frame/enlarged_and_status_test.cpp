@@ -2,6 +2,7 @@
 // through the real windows on the offscreen platform.
 #include "app/seeding/module1.h"
 #include "camera/frm_camera.h"
+#include "camera/plain_text.h"
 #include "frame/camera_wall_status.h"
 #include "frame/enlarged_camera_view.h"
 #include "frame/mdi_camera_main.h"
@@ -11,15 +12,39 @@
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QTest>
+#include <QTextDocument>
 #include <gmock/gmock.h>
 
 namespace {
 
 using namespace Veskat;
+using testing::HasSubstr;
+
+// What a tooltip (or a label in Qt's automatic format) shows of `text`.
+QString shownText(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
+}
+
+// Shows `widget`'s tooltip as hovering does; what the tip shows, or "" without one.
+QString hoverTip(QWidget* widget)
+{
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(widget, &hover);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->inherits("QTipLabel") && window->isVisible())
+            return shownText(static_cast<QLabel*>(window)->text());
+    return {};
+}
 
 // Three camera windows side by side (a covered picture is never drawn).
 class WallTest : public testing::Test {
@@ -158,6 +183,34 @@ TEST_F(StatusBarTest, CountsPlayingAndFailingCamerasAndNamesTheFailingOnHover)
         QStringLiteral("Loading dock: Camera not reachable \u2014 retrying (No camera address set: File, "
                        "Configure Cameras)"));
     EXPECT_TRUE(refreshedUntil([&] { return status->rateLabel()->text() != "0 pictures/s"; }));
+}
+
+// A camera's words and the settings' are plain text, whatever they look like:
+// the title and the address (an invalid one is the status detail) of each camera.
+TEST_F(StatusBarTest, TitlesAndDetailsAreShownAsTheyAreWritten)
+{
+    const QString hostile[] = { QStringLiteral("<b>x</b>"), QStringLiteral("<img src=/some/file>"),
+        QStringLiteral("<table><tr><td>").repeated(4000) };
+    for (int i = 0; i < 3; ++i) {
+        WriteCameraText(i, CameraValue::Title, hostile[i].toStdString());
+        WriteCameraText(i, CameraValue::IPAddress, hostile[i].toStdString());
+    }
+    CameraWallStatus* status = frame().wallStatus();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->refresh(), status->failingLabel()->text() == "3 failing"; }));
+
+    const QString barTip = shownText(status->failingLabel()->toolTip());
+    for (int i = 0; i < 3; ++i) {
+        const QString title = hostile[i].left(camera::kMaxShownTitleLength);
+        const QString detail = camera(i)->statusReport()->detail;
+        EXPECT_EQ(camera(i)->titleLabel()->text(), title);
+        EXPECT_THAT(detail.toStdString(), HasSubstr(hostile[i].left(100).toStdString()));
+        ASSERT_THAT(barTip.toStdString(), HasSubstr((title + QStringLiteral(": ")).toStdString()));
+        ASSERT_THAT(barTip.toStdString(), HasSubstr(detail.toStdString()));
+        ASSERT_THAT(shownText(camera(i)->statusToolTip()).toStdString(), HasSubstr(detail.toStdString()));
+        EXPECT_EQ(hoverTip(camera(i)->pictureArea()), shownText(camera(i)->statusToolTip()));
+    }
+    EXPECT_EQ(hoverTip(status->failingLabel()), barTip);
 }
 
 } // namespace

@@ -170,6 +170,26 @@ TEST_F(OldSession, StatusIsRefused)
     EXPECT_EQ(sink.statuses.back(), Status::WaitingForPicture);
 }
 
+TEST_F(StreamStateTest, ALongDetailIsCutOnceToWholeCharacters)
+{
+    const auto repeat = [](const std::string& text, std::size_t n) {
+        std::string all;
+        while (n-- > 0)
+            all += text;
+        return all;
+    };
+    const std::size_t max = StreamState::kMaxDetailBytes;
+    const std::pair<std::string, std::string> cases[] = {
+        { repeat("a", max), repeat("a", max) }, { repeat("a", max + 1), repeat("a", max) + "\u2026" },
+        { repeat("\u20ac", 100),
+            repeat("\u20ac", max / 3) + "\u2026" }, // the euro across the limit goes whole
+    };
+    for (const auto& [detail, kept] : cases) {
+        ASSERT_TRUE(state.setStatus(session, Status::ConnectionFailed, detail));
+        EXPECT_EQ(state.detail(), kept);
+    }
+}
+
 TEST_F(Stall, APlayingStreamStallsAndPlaysAgainWhenAPartArrives)
 {
     state.markStalled(session); // not playing yet: nothing to stall
