@@ -23,7 +23,6 @@
 namespace {
 
 using namespace Veskat;
-using testing::HasSubstr;
 
 // What a tooltip (or a label in Qt's automatic format) shows of `text`.
 QString shownText(const QString& text)
@@ -200,14 +199,20 @@ TEST_F(StatusBarTest, TitlesAndDetailsAreShownAsTheyAreWritten)
         QTest::qWaitFor([&] { return status->refresh(), status->failingLabel()->text() == "3 failing"; }));
 
     const QString barTip = shownText(status->failingLabel()->toolTip());
+    // Rendered as rich text the tip would show "x", an image or empty cells.
+    const auto shows = [](const QString& shown, const QString& part) {
+        return shown.contains(part)
+            ? testing::AssertionSuccess()
+            : testing::AssertionFailure() << "shown: " << shown.left(120).toStdString();
+    };
     for (int i = 0; i < 3; ++i) {
         const QString title = hostile[i].left(camera::kMaxShownTitleLength);
         const QString detail = camera(i)->statusReport()->detail;
         EXPECT_EQ(camera(i)->titleLabel()->text(), title);
-        EXPECT_THAT(detail.toStdString(), HasSubstr(hostile[i].left(100).toStdString()));
-        ASSERT_THAT(barTip.toStdString(), HasSubstr((title + QStringLiteral(": ")).toStdString()));
-        ASSERT_THAT(barTip.toStdString(), HasSubstr(detail.toStdString()));
-        ASSERT_THAT(shownText(camera(i)->statusToolTip()).toStdString(), HasSubstr(detail.toStdString()));
+        EXPECT_TRUE(shows(detail, hostile[i].left(100)));
+        ASSERT_TRUE(shows(barTip, title + QStringLiteral(": ")));
+        ASSERT_TRUE(shows(barTip, detail));
+        ASSERT_TRUE(shows(shownText(camera(i)->statusToolTip()), detail));
         EXPECT_EQ(hoverTip(camera(i)->pictureArea()), shownText(camera(i)->statusToolTip()));
     }
     EXPECT_EQ(hoverTip(status->failingLabel()), barTip);
