@@ -172,18 +172,13 @@ TEST_F(OldSession, StatusIsRefused)
 
 TEST_F(StreamStateTest, ALongDetailIsCutOnceToWholeCharacters)
 {
-    const auto repeat = [](const std::string& text, std::size_t n) {
-        std::string all;
-        while (n-- > 0)
-            all += text;
-        return all;
-    };
     const std::size_t max = StreamState::kMaxDetailBytes;
-    const std::pair<std::string, std::string> cases[] = {
-        { repeat("a", max), repeat("a", max) }, { repeat("a", max + 1), repeat("a", max) + "\u2026" },
-        { repeat("\u20ac", 100),
-            repeat("\u20ac", max / 3) + "\u2026" }, // the euro across the limit goes whole
-    };
+    std::string euros; // 3 bytes each: the one across the limit goes whole
+    for (std::size_t i = 0; i <= max / 3; ++i)
+        euros += "\u20ac";
+    const std::pair<std::string, std::string> cases[] = { { std::string(max, 'a'), std::string(max, 'a') },
+        { std::string(max + 1, 'a'), std::string(max, 'a') + "\u2026" },
+        { euros, euros.substr(0, max / 3 * 3) + "\u2026" } };
     for (const auto& [detail, kept] : cases) {
         ASSERT_TRUE(state.setStatus(session, Status::ConnectionFailed, detail));
         EXPECT_EQ(state.detail(), kept);
