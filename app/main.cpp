@@ -41,7 +41,12 @@ int main(int argc, char** argv)
     frame->show();
     // Over the frame, which then runs on: the operator sees the cameras and
     // what is wrong with their settings together.
-    if (warning)
-        QMessageBox::warning(frame, frame->windowTitle(), QString::fromStdString(*warning));
+    if (warning) {
+        // The warning names the store's file, which may be any text: shown plain.
+        QMessageBox box(QMessageBox::Warning, frame->windowTitle(), QString::fromStdString(*warning),
+            QMessageBox::Ok, frame);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
     return app.exec();
 }

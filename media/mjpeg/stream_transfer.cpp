@@ -3,6 +3,7 @@
 #include "core/media_contract/dispatch.h"
 #include "core/util/ascii_text.h"
 #include "media/decode/decode_pool.h"
+#include "media/mjpeg/stream_url.h"
 
 #include <algorithm>
 #include <charconv>
@@ -208,7 +209,8 @@ void StreamTransfer::transferDone(CURLM* multi, CURLcode result)
         return finish(multi, *m_verdict, m_verdictDetail);
     std::string detail;
     if (result != CURLE_OK)
-        detail = failureDetail(result, m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(result));
+        detail = failureDetail(result,
+            m_errorBuffer[0] && !displayHidesHost(m_config.url) ? m_errorBuffer : curl_easy_strerror(result));
     else
         detail = m_classified ? "the camera ended the stream" : "the camera closed the connection";
     failConnection(multi, std::move(detail));

@@ -17,6 +17,26 @@ std::size_t authorityEnd(const std::string& url, std::size_t authorityBegin)
     return std::min(url.find_first_of("/?#", authorityBegin), url.size());
 }
 
+constexpr bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of a leading "scheme://" (RFC 3986 scheme characters), else 0:
+// "user:pass@host" has no scheme, its user name is no scheme either.
+std::size_t schemeLength(const std::string& url)
+{
+    const std::size_t colon = url.find("://");
+    if (colon == std::string::npos || colon == 0 || !isAsciiLetter(url[0]))
+        return 0;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const char c = url[i];
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return 0;
+    }
+    return colon + 3;
+}
+
 // The host libcurl makes of the URL; nullopt when it cannot parse it.
 std::optional<std::string> curlHost(const std::string& url)
 {
@@ -36,13 +56,20 @@ std::optional<std::string> curlHost(const std::string& url)
 
 std::string urlForDisplay(const std::string& url)
 {
-    const auto schemeEnd = url.find("://");
-    const std::size_t authorityBegin = schemeEnd == std::string::npos ? 0 : schemeEnd + 3;
-    const std::size_t end = authorityEnd(url, authorityBegin);
-    const std::size_t at = url.rfind('@', end == 0 ? 0 : end - 1);
-    if (at == std::string::npos || at < authorityBegin)
+    // Where the credentials end is not known from the text alone: a password
+    // may hold '/', '?' or '#', and the address need not parse at all. So
+    // everything between the scheme and the last '@' anywhere stays hidden.
+    const std::size_t at = url.rfind('@');
+    if (at == std::string::npos)
         return url;
-    return url.substr(0, authorityBegin) + url.substr(at + 1);
+    // No '@' is a scheme character, so the last one follows the scheme.
+    return url.substr(0, schemeLength(url)) + url.substr(at + 1);
+}
+
+bool displayHidesHost(const std::string& url)
+{
+    const std::size_t at = url.rfind('@');
+    return at != std::string::npos && at >= authorityEnd(url, schemeLength(url));
 }
 
 bool isValidStreamUrl(const std::string& url)

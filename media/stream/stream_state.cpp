@@ -6,6 +6,24 @@
 
 namespace media {
 
+namespace {
+
+// A detail is a line for a person: whatever a camera sends into it (a
+// Content-Type, an error text) is cut here, once, for every view.
+std::string cutDetail(std::string detail)
+{
+    if (detail.size() <= StreamState::kMaxDetailBytes)
+        return detail;
+    std::size_t end = StreamState::kMaxDetailBytes;
+    // Never half a UTF-8 character: continuation bytes are 10xxxxxx.
+    while (end > 0 && (static_cast<unsigned char>(detail[end]) & 0xC0) == 0x80)
+        --end;
+    detail.resize(end);
+    return detail + "\u2026";
+}
+
+} // namespace
+
 StreamState::StreamState(StreamSink* sink)
     : m_sink(sink)
 {
@@ -51,7 +69,7 @@ bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
 {
     const bool changed = status != m_status;
     m_status = status;
-    m_detail = std::move(detail);
+    m_detail = cutDetail(std::move(detail));
     if (changed)
         postStatus(status);
     return changed;

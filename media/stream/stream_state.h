@@ -71,6 +71,8 @@ public:
     void detach();
 
     // --- status ---------------------------------------------------------
+    // A longer detail is cut to this many bytes (whole UTF-8 characters) and "…".
+    static constexpr std::size_t kMaxDetailBytes = 200;
     std::int32_t status() const;
     std::string detail() const;
     // UI thread: a new session with the given first status; returns its id.

@@ -88,7 +88,8 @@ public:
         std::uint64_t drawn = 0; // pictures painted so far
     };
     std::optional<StatusReport> statusReport() const;
-    // The status code, its meaning and, when failing, the detail.
+    // The status code, its meaning and, when failing, the detail, as a
+    // tooltip shows it literally (see camera/plain_text.h).
     QString statusToolTip() const;
 
     // "Save picture" (Ctrl+S): saves the picture on screen, as the camera sent

@@ -5,6 +5,7 @@
 #include "core/media_contract/dispatch.h"
 #include "core/monitor/status_monitor.h"
 #include "media/control/media_control.h"
+#include "ui/camera/plain_text.h"
 #include "ui/camera/snapshot.h"
 
 #include <QAction>
@@ -63,7 +64,7 @@ QString frmCamera::statusToolTip() const
         if (camera::monitors(DebugLevel))
             text += QLatin1Char('\n') + tr("The window restarts the stream at its next check (every 30 s).");
     }
-    return text;
+    return camera::toolTipOfPlainText(text);
 }
 
 void frmCamera::savePicture()

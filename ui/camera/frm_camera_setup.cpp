@@ -6,6 +6,7 @@
 #include "media/mjpeg/stream_url.h"
 #include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
+#include "ui/camera/plain_text.h"
 
 #include <QLabel>
 
@@ -61,7 +62,8 @@ void frmCamera::setUp()
     const float top = twipsFrom(ReadCameraValue(index, CameraValue::Top));
     placeAt(left, top);
 
-    lblCamera->setText(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText()));
+    lblCamera->setText(
+        camera::shownTitle(QString::fromStdString(ReadCameraValue(index, CameraValue::Title).toText())));
     const std::string host = ReadCameraValue(index, CameraValue::IPAddress).toText();
     // Where to set an address says more than the connection error would.
     if (host.empty() || host == kSeededIPAddress)

@@ -19,14 +19,24 @@ bool unsafeInFileName(QChar c)
     return c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("/\\:*?\"<>|").contains(c);
 }
 
-QString shortened(QString title)
+// The longest start of `title` of whole characters within kMaxTitleBytes
+// in UTF-8, in one pass (a title may be a million characters long).
+QString shortened(const QString& title)
 {
-    while (title.toUtf8().size() > kMaxTitleBytes) {
-        title.chop(1);
-        if (!title.isEmpty() && title.back().isHighSurrogate())
-            title.chop(1);
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < title.size()) {
+        const char16_t c = title.at(end).unicode();
+        const bool pair
+            = QChar::isHighSurrogate(c) && end + 1 < title.size() && title.at(end + 1).isLowSurrogate();
+        // A lone surrogate counts as the 3 bytes of the replacement character.
+        const qsizetype size = pair ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (bytes + size > kMaxTitleBytes)
+            break;
+        bytes += size;
+        end += pair ? 2 : 1;
     }
-    return title;
+    return title.left(end);
 }
 
 } // namespace
@@ -49,9 +59,10 @@ QString snapshotBaseName(const QString& title, const QDateTime& localTime)
     for (const QChar c : title)
         safe.append(unsafeInFileName(c) ? QLatin1Char('_') : c);
     // Leading dots hide a file; trailing dots and blanks vanish on Windows.
-    while (!safe.isEmpty() && (safe.front() == QLatin1Char('.') || safe.front().isSpace()))
-        safe.remove(0, 1);
-    safe = shortened(safe);
+    qsizetype first = 0;
+    while (first < safe.size() && (safe.at(first) == QLatin1Char('.') || safe.at(first).isSpace()))
+        ++first;
+    safe = shortened(safe.mid(first));
     while (!safe.isEmpty() && (safe.back() == QLatin1Char('.') || safe.back().isSpace()))
         safe.chop(1);
     if (safe.isEmpty())

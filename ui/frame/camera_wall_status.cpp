@@ -2,6 +2,7 @@
 
 #include "core/media_contract/dispatch.h"
 #include "ui/camera/frm_camera.h"
+#include "ui/camera/plain_text.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -72,8 +73,10 @@ void CameraWallStatus::refresh()
 
     setIfChanged(m_playing, tr("%1 of %2 cameras playing").arg(playing).arg(cameras));
     setIfChanged(m_failing, tr("%1 failing").arg(failing.size()));
-    const QString failingTip
-        = failing.isEmpty() ? tr("No camera is failing") : failing.join(QLatin1Char('\n'));
+    // Names and details come from the settings and the cameras: never rich text.
+    const QString failingTip = failing.isEmpty()
+        ? tr("No camera is failing")
+        : camera::toolTipOfPlainText(failing.join(QLatin1Char('\n')));
     if (m_failing->toolTip() != failingTip)
         m_failing->setToolTip(failingTip);
     if (seconds > 0)

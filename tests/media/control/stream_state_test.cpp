@@ -170,6 +170,21 @@ TEST_F(OldSession, StatusIsRefused)
     EXPECT_EQ(sink.statuses.back(), Status::WaitingForPicture);
 }
 
+TEST_F(StreamStateTest, ALongDetailIsCutOnceToWholeCharacters)
+{
+    const std::size_t max = StreamState::kMaxDetailBytes;
+    std::string euros; // 3 bytes each: the one across the limit goes whole
+    for (std::size_t i = 0; i <= max / 3; ++i)
+        euros += "\u20ac";
+    const std::pair<std::string, std::string> cases[] = { { std::string(max, 'a'), std::string(max, 'a') },
+        { std::string(max + 1, 'a'), std::string(max, 'a') + "\u2026" },
+        { euros, euros.substr(0, max / 3 * 3) + "\u2026" } };
+    for (const auto& [detail, kept] : cases) {
+        ASSERT_TRUE(state.setStatus(session, Status::ConnectionFailed, detail));
+        EXPECT_EQ(state.detail(), kept);
+    }
+}
+
 TEST_F(Stall, APlayingStreamStallsAndPlaysAgainWhenAPartArrives)
 {
     state.markStalled(session); // not playing yet: nothing to stall

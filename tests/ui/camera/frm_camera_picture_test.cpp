@@ -46,10 +46,23 @@ INSTANTIATE_TEST_SUITE_P(Titles, SnapshotName,
         NameCase { "unicode", QStringLiteral("K\u00fche"), QStringLiteral("K\u00fche 2026-12-07 14-03-22") }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SnapshotName, ALongTitleIsCutToFitAFileName)
+// A million characters (the old cut took minutes: the test's timeout catches that).
+TEST(SnapshotName, AMillionCharacterTitleIsCutToWholeCharactersThatFitAFileName)
 {
-    const QString base = camera::snapshotBaseName(QString(300, QChar(0x00e9)), QDateTime::currentDateTime());
-    EXPECT_LE((base + QStringLiteral(" (999).jpg")).toUtf8().size(), 255);
+    const qsizetype million = 1000000;
+    const QString smile = QStringLiteral("\U0001F600"); // 4 bytes in UTF-8, a surrogate pair
+    const std::pair<QString, QString> cases[] = {
+        { QString(million, QLatin1Char('a')), QString(180, QLatin1Char('a')) },
+        { QString(million, QChar(0x00e9)), QString(90, QChar(0x00e9)) },
+        { smile.repeated(million / 2), smile.repeated(45) },
+        { QStringLiteral(". ").repeated(million / 2) + QStringLiteral("x"), QStringLiteral("x") },
+    };
+    const QDateTime time(QDate(2026, 12, 7), QTime(14, 3, 22));
+    for (const auto& [title, kept] : cases) {
+        const QString base = camera::snapshotBaseName(title, time);
+        EXPECT_EQ(base, kept + QStringLiteral(" 2026-12-07 14-03-22")) << base.left(8).toStdString();
+        EXPECT_LE((base + QStringLiteral(" (999).jpg")).toUtf8().size(), 255);
+    }
 }
 
 TEST(SnapshotFile, NeverReplacesAFileAndNumbersTheNextOne)

@@ -7,19 +7,43 @@
 #include "tests/support/testcam_process.h"
 #include "tests/ui/camera/recording_media_control.h"
 #include "ui/camera/frm_camera.h"
+#include "ui/camera/plain_text.h"
 #include "ui/frame/camera_wall_status.h"
 #include "ui/frame/enlarged_camera_view.h"
 #include "ui/frame/mdi_camera_main.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QTest>
+#include <QTextDocument>
 #include <gmock/gmock.h>
 
 namespace {
 
 using namespace Veskat;
+
+// What a tooltip (or a label in Qt's automatic format) shows of `text`.
+QString shownText(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
+}
+
+// Shows `widget`'s tooltip as hovering does; what the tip shows, or "" without one.
+QString hoverTip(QWidget* widget)
+{
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(widget, &hover);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->inherits("QTipLabel") && window->isVisible())
+            return shownText(static_cast<QLabel*>(window)->text());
+    return {};
+}
 
 // Three camera windows side by side (a covered picture is never drawn).
 class WallTest : public testing::Test {
@@ -158,6 +182,40 @@ TEST_F(StatusBarTest, CountsPlayingAndFailingCamerasAndNamesTheFailingOnHover)
         QStringLiteral("Loading dock: Camera not reachable \u2014 retrying (No camera address set: File, "
                        "Configure Cameras)"));
     EXPECT_TRUE(refreshedUntil([&] { return status->rateLabel()->text() != "0 pictures/s"; }));
+}
+
+// A camera's words and the settings' are plain text, whatever they look like:
+// the title and the address (an invalid one is the status detail) of each camera.
+TEST_F(StatusBarTest, TitlesAndDetailsAreShownAsTheyAreWritten)
+{
+    const QString hostile[] = { QStringLiteral("<b>x</b>"), QStringLiteral("<img src=/some/file>"),
+        QStringLiteral("<table><tr><td>").repeated(4000) };
+    for (int i = 0; i < 3; ++i) {
+        WriteCameraText(i, CameraValue::Title, hostile[i].toStdString());
+        WriteCameraText(i, CameraValue::IPAddress, hostile[i].toStdString());
+    }
+    CameraWallStatus* status = frame().wallStatus();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->refresh(), status->failingLabel()->text() == "3 failing"; }));
+
+    const QString barTip = shownText(status->failingLabel()->toolTip());
+    // Rendered as rich text the tip would show "x", an image or empty cells.
+    const auto shows = [](const QString& shown, const QString& part) {
+        return shown.contains(part)
+            ? testing::AssertionSuccess()
+            : testing::AssertionFailure() << "shown: " << shown.left(120).toStdString();
+    };
+    for (int i = 0; i < 3; ++i) {
+        const QString title = hostile[i].left(camera::kMaxShownTitleLength);
+        const QString detail = camera(i)->statusReport()->detail;
+        EXPECT_EQ(camera(i)->titleLabel()->text(), title);
+        EXPECT_TRUE(shows(detail, hostile[i].left(100)));
+        ASSERT_TRUE(shows(barTip, title + QStringLiteral(": ")));
+        ASSERT_TRUE(shows(barTip, detail));
+        ASSERT_TRUE(shows(shownText(camera(i)->statusToolTip()), detail));
+        EXPECT_EQ(hoverTip(camera(i)->pictureArea()), shownText(camera(i)->statusToolTip()));
+    }
+    EXPECT_EQ(hoverTip(status->failingLabel()), barTip);
 }
 
 } // namespace
