@@ -1,5 +1,6 @@
 #include "platform/media/mjpeg_control.h"
 
+#include "platform/media/extra_authorities.h"
 #include "platform/media/media_engine.h"
 #include "platform/media/seen_on_screen.h"
 #include "platform/media/stream_state.h"
@@ -171,8 +172,10 @@ void MjpegControl::start()
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
     const char* extraCa = std::getenv(kExtraCaVariable);
-    m_engine.network().start(
-        m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, extraCa ? extraCa : "" }, session);
+    m_engine.network().start(m_state,
+        StreamConfig { m_url, m_user, m_password, m_timeoutMs,
+            extraCa && *extraCa ? extraAuthorities(extraCa) : nullptr },
+        session);
 }
 
 void MjpegControl::stop()

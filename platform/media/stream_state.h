@@ -10,6 +10,7 @@
 // Thread: every member may be called from any thread unless its comment says
 // otherwise. A "session" is one start of the stream; results of an older
 // session are dropped, so a stop or restart takes effect at once.
+#include "platform/media/extra_authorities.h"
 #include "platform/media/media_stats.h"
 #include "platform/media/stream_sink.h"
 
@@ -31,9 +32,9 @@ struct StreamConfig {
     std::string user;
     std::string password;
     int timeoutMs = 25000;
-    // A PEM file of certificate authorities trusted for https cameras besides
-    // the system's; empty for the system's alone.
-    std::string extraCaFile;
+    // Certificate authorities trusted for https cameras besides the system's;
+    // null for the system's alone.
+    std::shared_ptr<const ExtraAuthorities> extraAuthorities;
 };
 
 // A part as it came from the camera, waiting to be decoded.

@@ -75,6 +75,12 @@ void StreamTransfer::connect(CURLM* multi)
     m_paused = false;
     m_phase = Phase::Connecting;
 
+    if (const auto& extra = m_config.extraAuthorities;
+        extra && !extra->problem.empty() && util::startsWithAsciiLower(m_config.url, "https://")) {
+        failConnection(multi,
+            "the further trusted certificates in " + extra->file + " cannot be used: " + extra->problem);
+        return;
+    }
     m_easy.reset(curl_easy_init());
     CURL* easy = m_easy.get();
     if (!easy) {
@@ -145,17 +151,22 @@ bool StreamTransfer::restrict(CURL* easy)
 }
 
 // The extra authorities are added to the system's: libcurl keeps its system
-// certificate folder (CURLOPT_CAPATH) when the file takes the bundle's place.
-// Without such a folder the file would replace the system's trust, so the
-// attempt fails instead.
+// certificate folder (CURLOPT_CAPATH) when the bytes take the bundle's place.
+// Without such a folder they would replace the system's trust, so the attempt
+// fails instead. The bytes were read before (see extra_authorities.h): the
+// network thread never opens the file. An unusable file leaves plain http
+// cameras (and their redirects to https) with the system's trust alone.
 bool StreamTransfer::trustExtraAuthorities(CURL* easy)
 {
-    if (m_config.extraCaFile.empty())
+    const auto& extra = m_config.extraAuthorities;
+    if (!extra || !extra->problem.empty())
         return true;
     char* systemFolder = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_CAPATH, &systemFolder) != CURLE_OK || !systemFolder)
         return false;
-    return curl_easy_setopt(easy, CURLOPT_CAINFO, m_config.extraCaFile.c_str()) == CURLE_OK;
+    // m_config, and the bytes with it, outlive the easy handle.
+    curl_blob blob { const_cast<char*>(extra->pem.data()), extra->pem.size(), CURL_BLOB_NOCOPY };
+    return curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
 }
 
 // After a 401: remember a camera that asks for Digest; say so when one that

@@ -1,4 +1,5 @@
 // https cameras, with certificates the test makes, and where credentials go.
+#include "platform/media/extra_authorities.h"
 #include "tests/media_control/control_fixture.h"
 #include "tests/media_control/loopback_servers.h"
 #include "tests/media_control/test_pictures.h"
@@ -9,7 +10,12 @@
 #include <QSslKey>
 #include <QSslSocket>
 #include <QStandardPaths>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,5 +104,61 @@ TEST_F(Https, AnUntrustedCertificateIsAConnectionFailureThatSaysSo)
     EXPECT_TRUE(control->statusDetail().startsWith("the camera's certificate is not trusted"))
         << control->statusDetail().toStdString();
 }
+
+// A file of further authorities that cannot be used (a FIFO would stall the
+// thread that opens it, a huge one every connection) fails the https camera
+// at once with the reason, and the other cameras keep playing.
+struct UnusableAuthorities {
+    const char* name;
+    void (*make)(const std::string& file);
+    const char* problem;
+};
+
+class UnusableAuthoritiesTest : public Https, public testing::WithParamInterface<UnusableAuthorities> { };
+
+TEST_P(UnusableAuthoritiesTest, FailTheHttpsCameraAtOnceAndStallNoOther)
+{
+    const std::string file = (m_env.dir() / "extra.pem").string();
+    GetParam().make(file);
+    // Should the file be opened for reading after all, its reader gets an end of file here.
+    struct Release {
+        std::string fifo;
+        ~Release()
+        {
+            if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+        }
+    } release { file };
+    const QByteArray picture = QByteArray::fromStdString(media_test::solidJpeg(64, 48, 0, 90, 0));
+    LoopbackServer plainCamera(LoopbackServer::Behaviour::JpegParts, picture);
+    LoopbackServer secureCamera(LoopbackServer::Behaviour::JpegParts, picture,
+        "multipart/x-mixed-replace; boundary=myboundary", m_tls);
+    auto plain = media_test::makeControl();
+    media_test::configure(*plain, plainCamera.url());
+    plain->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*plain, media::Status::Playing));
+
+    veskat_test::ScopedEnv trust(media::MjpegControl::kExtraCaVariable, file);
+    auto secure = media_test::makeControl();
+    media_test::configure(*secure, secureCamera.url());
+    secure->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*secure, media::Status::ConnectionFailed));
+    EXPECT_THAT(secure->statusDetail().toStdString(), testing::HasSubstr(GetParam().problem));
+    const auto drawn = plain->drawnCount();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return plain->drawnCount() >= drawn + 3; }, media_test::kDeadlineMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnusableAuthoritiesTest,
+    testing::Values(
+        UnusableAuthorities { "Fifo", [](const std::string& file) { ::mkfifo(file.c_str(), 0600); },
+            "extra.pem cannot be used: it is not a regular file" },
+        UnusableAuthorities { "Oversized",
+            [](const std::string& file) {
+                const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT, 0600);
+                static_cast<void>(::ftruncate(fd, media::kMaxExtraAuthorityBytes + 1));
+                ::close(fd);
+            },
+            "extra.pem cannot be used: it is larger than 4 MiB" }),
+    [](const testing::TestParamInfo<UnusableAuthorities>& info) { return std::string(info.param.name); });
 
 } // namespace
