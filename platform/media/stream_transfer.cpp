@@ -2,6 +2,7 @@
 
 #include "platform/media/contract/dispatch.h"
 #include "platform/media/decode_pool.h"
+#include "platform/media/stream_endpoint.h"
 #include "util/ascii_text.h"
 
 #include <algorithm>
@@ -56,6 +57,16 @@ StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig 
     , m_decoders(decoders)
     , m_timers(clock, std::chrono::milliseconds(m_config.timeoutMs))
 {
+    // Credentials written into the address are the camera's own and win over
+    // the settings; out of the URL, they go only where restrict() lets them.
+    // The Digest memory (StreamState) is keyed by the credentials used.
+    if (auto endpoint = streamEndpoint(m_config.url)) {
+        m_config.url = std::move(endpoint->url);
+        if (endpoint->user) {
+            m_config.user = std::move(*endpoint->user);
+            m_config.password = std::move(endpoint->password);
+        }
+    }
 }
 
 StreamTransfer::~StreamTransfer() = default;
@@ -141,7 +152,8 @@ bool StreamTransfer::restrict(CURL* easy)
     m_digestOnly = m_state->digestRequired(m_config);
     if (ok && (!m_config.user.empty() || !m_config.password.empty())) {
         // The camera chooses between Basic and Digest in its 401 answer, until
-        // it has once chosen Digest.
+        // it has once chosen Digest. Two schemes also mean that nothing is
+        // sent before the camera asks.
         const long schemes = m_digestOnly ? CURLAUTH_DIGEST : (CURLAUTH_BASIC | CURLAUTH_DIGEST);
         ok = curl_easy_setopt(easy, CURLOPT_HTTPAUTH, schemes) == CURLE_OK
             && curl_easy_setopt(easy, CURLOPT_USERNAME, m_config.user.c_str()) == CURLE_OK

@@ -47,6 +47,54 @@ TEST(CredentialScope, ARedirectToAnotherPortGetsNoCredentials)
     EXPECT_TRUE(elsewhere.authorizations().isEmpty());
 }
 
+// Credentials written into the address win over the settings, are sent only
+// after the camera's challenge, and never as Basic to a camera that used Digest.
+struct AddressCredentials {
+    const char* name;
+    const char* settingsUser;
+    const char* challenge;
+    const char* answer; // how the one Authorization header sent starts
+    bool thenBasic; // the camera asks for Basic on the next start
+};
+
+class AddressCredentialsTest : public testing::TestWithParam<AddressCredentials> { };
+
+TEST_P(AddressCredentialsTest, AreSentOnlyWhenAskedAndWinOverTheSettings)
+{
+    const auto& c = GetParam();
+    media_test::ChallengeServer camera;
+    camera.setChallenge(c.challenge);
+    const QString url
+        = camera.url().replace(QStringLiteral("http://"), QStringLiteral("http://op:s%2Fcret@"));
+    auto control = media_test::makeControl();
+    media_test::configure(*control, url, c.settingsUser, *c.settingsUser ? "vmzt" : "");
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized));
+    ASSERT_EQ(camera.requests(), 2);
+    ASSERT_EQ(camera.authorizations().size(), 1); // none in the first request
+    EXPECT_TRUE(camera.authorizations().first().startsWith(c.answer))
+        << camera.authorizations().first().toStdString();
+    if (!c.thenBasic)
+        return;
+
+    camera.setChallenge(R"(Basic realm="cam")");
+    control->invoke(media::DispId::Stop);
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized));
+    EXPECT_GT(camera.requests(), 2);
+    for (const QByteArray& sent : camera.authorizations())
+        EXPECT_FALSE(sent.startsWith("Basic")) << sent.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressCredentialsTest,
+    testing::Values(
+        AddressCredentials { "BasicOnlyWhenAsked", "", R"(Basic realm="cam")", "Basic b3A6cy9jcmV0", false },
+        AddressCredentials { "OverTheSettings", "root", R"(Basic realm="cam")", "Basic b3A6cy9jcmV0", false },
+        AddressCredentials { "DigestNeverBasicAfter", "",
+            R"(Digest realm="cam", nonce="n1", qop="auth", algorithm=MD5)", R"(Digest username="op")",
+            true }),
+    [](const testing::TestParamInfo<AddressCredentials>& info) { return std::string(info.param.name); });
+
 // A camera on 127.0.0.1 with a self-signed certificate made by the openssl program.
 class Https : public testing::Test {
 protected:
