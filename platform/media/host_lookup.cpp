@@ -33,7 +33,6 @@ LookupResult systemLookup(const std::string& host)
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
     addrinfo* found = nullptr;
     LookupResult result;
     if (const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found); rc != 0) {
