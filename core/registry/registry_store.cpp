@@ -1,6 +1,7 @@
 #include "core/registry/registry_store.h"
 
 #include "core/registry/store_database.h"
+#include "core/registry/store_safety.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -135,6 +136,9 @@ LONG createStoreFile(const std::filesystem::path& path)
     const auto folder = path.parent_path();
     if (const LONG status = createPrivateFolders(folder); status != ERROR_SUCCESS)
         return status;
+    // The folder may have been there already, or been made by someone else meanwhile.
+    if (storeSafetyProblem(path))
+        return ERROR_ACCESS_DENIED;
     std::random_device random;
     auto temporary = path;
     temporary += ".new-" + std::to_string(::getpid()) + "-" + std::to_string(random());
@@ -174,6 +178,7 @@ void makeStorePrivate(const std::filesystem::path& path)
     static std::mutex mutex;
     static std::set<std::string> told;
     bool tightened = false;
+    bool stillOpen = false; // what is said must be true after the chmods, not hoped for
     std::string failure;
     for (const char* suffix : { "", "-wal", "-shm" }) {
         auto file = path;
@@ -181,19 +186,26 @@ void makeStorePrivate(const std::filesystem::path& path)
         struct stat info { };
         // The store may be a link the user made; its -wal and -shm are SQLite's and are never followed.
         const int found = *suffix ? ::lstat(file.c_str(), &info) : ::stat(file.c_str(), &info);
-        if (found != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) == 0)
+        if (found != 0 || !S_ISREG(info.st_mode) || (info.st_mode & 077) == 0)
             continue;
-        if (::chmod(file.c_str(), info.st_mode & 0700) == 0)
+        if (info.st_uid != ::geteuid()) {
+            stillOpen = true;
+            if (failure.empty())
+                failure = "it belongs to root";
+        } else if (::chmod(file.c_str(), info.st_mode & 0700) == 0) {
             tightened = true;
-        else if (failure.empty())
-            failure = std::strerror(errno);
+        } else {
+            stillOpen = true;
+            if (failure.empty())
+                failure = std::strerror(errno);
+        }
     }
-    if (!tightened && failure.empty())
+    if (!tightened && !stillOpen)
         return;
     const std::lock_guard lock(mutex);
     if (!told.insert(path.string()).second)
         return;
-    if (failure.empty())
+    if (!stillOpen)
         std::fprintf(stderr,
             "%s: the settings store %s was readable by other users; now only its owner may read it.\n",
             program_invocation_short_name, path.c_str());
@@ -305,6 +317,12 @@ LONG openStore(const std::filesystem::path& path, bool forWrite, Database*& data
     if (t_transaction.begun && t_transaction.beganPath == key) {
         database = t_transaction.begun;
         return ERROR_SUCCESS;
+    }
+    // Never used, not even read: another user could plant settings in it or read what we write.
+    if (auto problem = storeSafetyProblem(path)) {
+        t_connections.erase(key);
+        why = std::move(*problem);
+        return ERROR_ACCESS_DENIED;
     }
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0) {

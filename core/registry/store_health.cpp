@@ -2,6 +2,7 @@
 
 #include "core/registry/registry_store.h"
 #include "core/registry/store_database.h"
+#include "core/registry/store_safety.h"
 
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ StoreHealth checkStore()
 {
     const auto path = storePath();
     StoreHealth health { StoreState::Ok, path.string(), {} };
+    if (auto problem = storeSafetyProblem(path))
+        return { StoreState::Unsafe, path.string(), std::move(*problem) };
     detail::Database* database = nullptr;
     switch (detail::openStore(path, false, database, &health.reason)) {
     case ERROR_SUCCESS:

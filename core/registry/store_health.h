@@ -13,12 +13,14 @@ enum class StoreState {
     Missing, // no store yet: the first write creates it
     Broken, // not a sound store of ours: never written to, every value reads as missing
     ReadOnly, // this user may not write it (or not even read it): calls fail with ERROR_ACCESS_DENIED
+    Unsafe, // another user owns or may write it or its folder: never read or written, calls fail with
+            // ERROR_ACCESS_DENIED
 };
 
 struct StoreHealth {
     StoreState state = StoreState::Ok;
     std::string location; // the store file; on Windows, the registry
-    std::string reason; // for Broken and ReadOnly, why, as a clause: "it is not an SQLite database"
+    std::string reason; // for Broken, ReadOnly and Unsafe, why, as a clause: "it is not an SQLite database"
 };
 
 // Looks at the current store (registry_store::storePath() on Linux) without

@@ -34,8 +34,8 @@ registry_store::StoreHealth SeedSettings()
     using registry_store::StoreState;
     MaxCameraIndex = Veskat::kMaxCameraIndex;
     const auto health = registry_store::checkStore();
-    // A broken store is never written to and a read-only one cannot be: the
-    // cameras start with what can be read.
+    // A broken or unsafe store is never written to and a read-only one cannot
+    // be: the cameras start with what can be read.
     if (health.state != StoreState::Ok && health.state != StoreState::Missing) {
         CameraSize = Veskat::CameraSizeFrom(Veskat::ReadRootValue(Veskat::kCameraSizeValue));
         return health;
@@ -75,6 +75,11 @@ std::optional<std::string> StoreWarning(const registry_store::StoreHealth& healt
         return "The settings store " + health.location + " is broken: " + health.reason
             + ". The cameras start with empty settings and nothing is written to that file;"
               " move it away (or put back a copy) and start again for a new store.";
+    case registry_store::StoreState::Unsafe:
+        return "The settings store " + health.location + " is not safe to use: " + health.reason
+            + ". Nothing is read from or written to it, so the cameras start with empty settings and"
+              " changes are not saved; make the store and its folder yours and private"
+              " (chown, chmod go-w), or move it away, and start again.";
     case registry_store::StoreState::ReadOnly:
         return "The settings store " + health.location
             + " cannot be written (access denied): " + health.reason

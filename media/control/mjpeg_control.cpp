@@ -3,6 +3,7 @@
 #include "core/util/ascii_text.h"
 #include "media/control/media_engine.h"
 #include "media/control/seen_on_screen.h"
+#include "media/mjpeg/extra_authorities.h"
 #include "media/mjpeg/stream_url.h"
 #include "media/stream/stream_state.h"
 
@@ -171,8 +172,10 @@ void MjpegControl::start()
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
     const char* extraCa = std::getenv(kExtraCaVariable);
-    m_engine.network().start(
-        m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, extraCa ? extraCa : "" }, session);
+    m_engine.network().start(m_state,
+        StreamConfig { m_url, m_user, m_password, m_timeoutMs,
+            extraCa && *extraCa ? extraAuthorities(extraCa) : nullptr },
+        session);
 }
 
 void MjpegControl::stop()

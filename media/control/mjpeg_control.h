@@ -37,7 +37,8 @@ public:
     static constexpr int kMinTimeoutMs = 500;
     // Names a PEM file of certificate authorities that https cameras may
     // chain to besides the system's (a camera's own CA or self-signed
-    // certificate). Verification stays on; read at every start.
+    // certificate). Verification stays on. The variable is read at every
+    // start, the file once per name (see extra_authorities.h).
     static constexpr const char* kExtraCaVariable = "VESKAT_CAMERA_CA_FILE";
     static constexpr int kSeenCheckMs = 250;
 

@@ -14,10 +14,24 @@ constexpr int kPollIntervalMs = 100;
 
 } // namespace
 
+// Wakes the network thread from threads that may outlive it (host lookups).
+struct NetworkThread::Waker {
+    std::mutex mutex;
+    CURLM* multi = nullptr; // guarded by mutex; null once the multi handle is going
+
+    void wake()
+    {
+        const std::lock_guard lock(mutex);
+        if (multi)
+            curl_multi_wakeup(multi);
+    }
+};
+
 NetworkThread::NetworkThread(DecodePool& decoders, const MonotonicClock& clock)
     : m_decoders(decoders)
     , m_clock(clock)
     , m_multi(curl_multi_init())
+    , m_waker(std::make_shared<Waker>())
 {
     if (!m_multi)
         throw std::runtime_error("libcurl could not create a multi handle");
@@ -25,12 +39,15 @@ NetworkThread::NetworkThread(DecodePool& decoders, const MonotonicClock& clock)
     curl_multi_setopt(m_multi.get(), CURLMOPT_MAX_HOST_CONNECTIONS, 0L);
     curl_multi_setopt(m_multi.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, 0L);
     curl_multi_setopt(m_multi.get(), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_NOTHING));
+    m_waker->multi = m_multi.get();
     m_thread = std::thread([this] { run(); });
 }
 
 NetworkThread::~NetworkThread()
 {
     stopThread();
+    const std::lock_guard lock(m_waker->mutex);
+    m_waker->multi = nullptr;
 }
 
 void NetworkThread::stopThread()
@@ -83,8 +100,8 @@ void NetworkThread::apply(std::vector<Command>& commands)
         drop(key);
         if (!command.config)
             continue;
-        auto transfer = std::make_unique<StreamTransfer>(
-            command.state, std::move(*command.config), command.session, m_decoders, m_clock);
+        auto transfer = std::make_unique<StreamTransfer>(command.state, std::move(*command.config),
+            command.session, m_decoders, m_clock, [waker = m_waker] { waker->wake(); });
         transfer->connect(m_multi.get());
         m_transfers.emplace(key, std::move(transfer));
     }

@@ -49,9 +49,12 @@ private:
     void apply(std::vector<Command>& commands);
     void drop(StreamState* state);
 
+    struct Waker;
+
     DecodePool& m_decoders;
     const MonotonicClock& m_clock;
     CurlMulti m_multi;
+    std::shared_ptr<Waker> m_waker;
 
     std::mutex m_mutex;
     std::vector<Command> m_commands; // guarded by m_mutex

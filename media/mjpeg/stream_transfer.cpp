@@ -3,6 +3,8 @@
 #include "core/media_contract/dispatch.h"
 #include "core/util/ascii_text.h"
 #include "media/decode/decode_pool.h"
+#include "media/mjpeg/extra_authorities.h"
+#include "media/mjpeg/stream_endpoint.h"
 #include "media/mjpeg/stream_url.h"
 
 #include <algorithm>
@@ -50,13 +52,28 @@ long seconds(std::chrono::milliseconds ms)
 } // namespace
 
 StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
-    DecodePool& decoders, const MonotonicClock& clock)
+    DecodePool& decoders, const MonotonicClock& clock, std::function<void()> wakeNetwork)
     : m_state(std::move(state))
     , m_config(std::move(config))
     , m_session(session)
     , m_decoders(decoders)
     , m_timers(clock, std::chrono::milliseconds(m_config.timeoutMs))
+    , m_wakeNetwork(std::move(wakeNetwork))
 {
+    // Credentials written into the address are the camera's own and win over
+    // the settings; out of the URL, they go only where restrict() lets them.
+    // The Digest memory (StreamState) is keyed by the credentials used.
+    if (auto endpoint = streamEndpoint(m_config.url)) {
+        m_config.url = std::move(endpoint->url);
+        if (endpoint->user) {
+            m_config.user = std::move(*endpoint->user);
+            m_config.password = std::move(endpoint->password);
+        }
+        if (!isAddressLiteral(endpoint->host)) {
+            m_host = std::move(endpoint->host);
+            m_port = endpoint->port;
+        }
+    }
 }
 
 StreamTransfer::~StreamTransfer() = default;
@@ -76,6 +93,46 @@ void StreamTransfer::connect(CURLM* multi)
     m_paused = false;
     m_phase = Phase::Connecting;
 
+    if (const auto& extra = m_config.extraAuthorities;
+        extra && !extra->problem.empty() && util::startsWithAsciiLower(m_config.url, "https://")) {
+        failConnection(multi,
+            "the further trusted certificates in " + extra->file + " cannot be used: " + extra->problem);
+        return;
+    }
+    if (m_host.empty())
+        return open(multi);
+    m_phase = Phase::LookingUp;
+    m_lookup = HostLookup::start(m_host, m_wakeNetwork);
+    if (const auto result = m_lookup->result())
+        lookedUp(multi, *result);
+}
+
+void StreamTransfer::lookedUp(CURLM* multi, const LookupResult& result)
+{
+    m_lookup.reset();
+    if (result.addresses.empty())
+        return failConnection(multi, "Could not resolve host: " + m_host + " (" + result.error + ")");
+    // libcurl takes these addresses for the host and never looks it up itself;
+    // the URL keeps the name, so https still checks the certificate against it.
+    std::string entry = m_host + ":" + std::to_string(m_port) + ":";
+    for (const std::string& address : result.addresses) {
+        if (&address != &result.addresses.front())
+            entry += ',';
+        entry += address.find(':') == std::string::npos ? address : "[" + address + "]";
+    }
+    // The "-" entry drops what an earlier attempt put in the multi handle's cache.
+    const std::string forget = "-" + m_host + ":" + std::to_string(m_port);
+    m_easy.reset();
+    m_pinned.reset(curl_slist_append(nullptr, forget.c_str()));
+    curl_slist* last = m_pinned ? curl_slist_append(m_pinned.get(), entry.c_str()) : nullptr;
+    if (!last)
+        return failConnection(multi, "out of memory");
+    open(multi);
+}
+
+void StreamTransfer::open(CURLM* multi)
+{
+    m_phase = Phase::Connecting;
     m_easy.reset(curl_easy_init());
     CURL* easy = m_easy.get();
     if (!easy) {
@@ -132,11 +189,14 @@ bool StreamTransfer::restrict(CURL* easy)
         // see every Basic password.
         && curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK
         // Credentials go to the camera's own host only, never after a redirect.
-        && curl_easy_setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L) == CURLE_OK;
+        && curl_easy_setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L) == CURLE_OK
+        // The host's addresses, looked up off this thread (see host_lookup.h).
+        && (m_host.empty() || curl_easy_setopt(easy, CURLOPT_RESOLVE, m_pinned.get()) == CURLE_OK);
     m_digestOnly = m_state->digestRequired(m_config);
     if (ok && (!m_config.user.empty() || !m_config.password.empty())) {
         // The camera chooses between Basic and Digest in its 401 answer, until
-        // it has once chosen Digest.
+        // it has once chosen Digest. Two schemes also mean that nothing is
+        // sent before the camera asks.
         const long schemes = m_digestOnly ? CURLAUTH_DIGEST : (CURLAUTH_BASIC | CURLAUTH_DIGEST);
         ok = curl_easy_setopt(easy, CURLOPT_HTTPAUTH, schemes) == CURLE_OK
             && curl_easy_setopt(easy, CURLOPT_USERNAME, m_config.user.c_str()) == CURLE_OK
@@ -146,17 +206,22 @@ bool StreamTransfer::restrict(CURL* easy)
 }
 
 // The extra authorities are added to the system's: libcurl keeps its system
-// certificate folder (CURLOPT_CAPATH) when the file takes the bundle's place.
-// Without such a folder the file would replace the system's trust, so the
-// attempt fails instead.
+// certificate folder (CURLOPT_CAPATH) when the bytes take the bundle's place.
+// Without such a folder they would replace the system's trust, so the attempt
+// fails instead. The bytes were read before (see extra_authorities.h): the
+// network thread never opens the file. An unusable file leaves plain http
+// cameras (and their redirects to https) with the system's trust alone.
 bool StreamTransfer::trustExtraAuthorities(CURL* easy)
 {
-    if (m_config.extraCaFile.empty())
+    const auto& extra = m_config.extraAuthorities;
+    if (!extra || !extra->problem.empty())
         return true;
     char* systemFolder = nullptr;
     if (curl_easy_getinfo(easy, CURLINFO_CAPATH, &systemFolder) != CURLE_OK || !systemFolder)
         return false;
-    return curl_easy_setopt(easy, CURLOPT_CAINFO, m_config.extraCaFile.c_str()) == CURLE_OK;
+    // m_config, and the bytes with it, outlive the easy handle.
+    curl_blob blob { const_cast<char*>(extra->pem.data()), extra->pem.size(), CURL_BLOB_NOCOPY };
+    return curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
 }
 
 // After a 401: remember a camera that asks for Digest; say so when one that
@@ -234,6 +299,14 @@ void StreamTransfer::poll(CURLM* multi)
     case Phase::WaitingToRetry:
         if (m_timers.retryDue())
             connect(multi);
+        break;
+    case Phase::LookingUp:
+        if (const auto result = m_lookup->result())
+            lookedUp(multi, *result);
+        else if (m_timers.timedOut())
+            failConnection(multi,
+                "the host name " + m_host + " was not found within " + std::to_string(seconds(timeout))
+                    + " s");
         break;
     case Phase::Connecting:
         if (m_timers.timedOut())

@@ -6,12 +6,14 @@
 //
 // Thread: only the network thread touches a StreamTransfer.
 #include "media/mjpeg/curl_handles.h"
+#include "media/mjpeg/host_lookup.h"
 #include "media/mjpeg_parser/multipart_parser.h"
 #include "media/stream/stream_state.h"
 #include "media/timing/stream_timers.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,13 +26,15 @@ class DecodePool;
 class StreamTransfer {
 public:
     // `clock` times the stream (see StreamTimers) and outlives the transfer.
+    // `wakeNetwork` may be called from any thread, also after the transfer is gone.
     StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session,
-        DecodePool& decoders, const MonotonicClock& clock);
+        DecodePool& decoders, const MonotonicClock& clock, std::function<void()> wakeNetwork);
     ~StreamTransfer();
     StreamTransfer(const StreamTransfer&) = delete;
     StreamTransfer& operator=(const StreamTransfer&) = delete;
 
-    // Opens a connection now; `multi` is the network thread's multi handle.
+    // Starts a connection now (with a host name lookup first when the host
+    // needs one); `multi` is the network thread's multi handle.
     void connect(CURLM* multi);
     // libcurl reported the transfer as done.
     void transferDone(CURLM* multi, CURLcode result);
@@ -42,7 +46,7 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    enum class Phase { WaitingToRetry, Connecting, Streaming };
+    enum class Phase { WaitingToRetry, LookingUp, Connecting, Streaming };
 
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static size_t onBody(char* data, size_t size, size_t count, void* self);
@@ -51,6 +55,8 @@ private:
     enum class Sniff { NeedMore, Multipart, NotMultipart };
     static constexpr std::size_t kMaxSniffBytes = 4096;
 
+    void open(CURLM* multi);
+    void lookedUp(CURLM* multi, const LookupResult& result);
     bool restrict(CURL* easy);
     bool trustExtraAuthorities(CURL* easy);
     void noteChallenge();
@@ -67,6 +73,11 @@ private:
     std::uint64_t m_connection = 0;
     DecodePool& m_decoders;
     StreamTimers m_timers;
+    std::function<void()> m_wakeNetwork;
+    std::string m_host; // to look up before connecting; empty when the URL names an address
+    long m_port = 0;
+    std::shared_ptr<HostLookup> m_lookup; // under way while LookingUp
+    CurlSlist m_pinned; // the looked-up addresses for CURLOPT_RESOLVE; outlives m_easy
 
     CurlEasy m_easy;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};

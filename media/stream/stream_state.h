@@ -26,14 +26,16 @@
 
 namespace media {
 
+struct ExtraAuthorities; // media/mjpeg/extra_authorities.h: the source reads it
+
 struct StreamConfig {
     std::string url;
     std::string user;
     std::string password;
     int timeoutMs = 25000;
-    // A PEM file of certificate authorities trusted for https cameras besides
-    // the system's; empty for the system's alone.
-    std::string extraCaFile;
+    // Certificate authorities trusted for https cameras besides the system's;
+    // null for the system's alone.
+    std::shared_ptr<const ExtraAuthorities> extraAuthorities;
 };
 
 // A part as it came from the camera, waiting to be decoded.

@@ -5,6 +5,7 @@
 #include "tools/reg/value_text.h"
 
 #include "core/registry/registry_store.h"
+#include "core/registry/store_health.h"
 
 #include <functional>
 
@@ -32,10 +33,13 @@ int applyChange(Console& console, const std::function<LONG()>& change)
     });
     if (status != ERROR_SUCCESS)
         return fail(console, errorText(status));
-    if (!committed)
+    if (!committed) {
+        // Why, when the store says: another user's store, a read-only one, a broken one.
+        const std::string reason = registry_store::checkStore().reason;
         return fail(console,
             "The change could not be saved in the registry store " + registry_store::storePath().string()
-                + ". Nothing was changed.");
+                + (reason.empty() ? "" : ": " + reason) + ". Nothing was changed.");
+    }
     return succeed(console);
 }
 

@@ -1,6 +1,7 @@
 #include "tools/reg/registry_tree.h"
 
 #include "core/registry/registry_store.h"
+#include "core/registry/store_health.h"
 
 #include <algorithm>
 
@@ -192,8 +193,12 @@ std::string errorText(LONG code)
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
         return "The system was unable to find the specified registry key or value.";
-    case ERROR_ACCESS_DENIED:
-        return "Access is denied.";
+    case ERROR_ACCESS_DENIED: {
+        const std::string reason = registry_store::checkStore().reason;
+        return reason.empty() ? "Access is denied."
+                              : "Access is denied to the registry store "
+                + registry_store::storePath().string() + ": " + reason + ".";
+    }
     case ERROR_BAD_PATHNAME:
         return "The key name is not valid.";
     case ERROR_KEY_DELETED:

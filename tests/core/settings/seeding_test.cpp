@@ -162,6 +162,14 @@ TEST(StoreWarningTest, NamesTheFileAndTheReasonOfAStoreStartUpCannotUse)
         ::testing::StartsWith("The settings store /cfg/registry.sqlite3 cannot be written (access denied): "
                               "this user may not write the file."));
     EXPECT_THAT(*readOnly, ::testing::HasSubstr("changes are not saved"));
+
+    const auto unsafe = Module1::StoreWarning(
+        { StoreState::Unsafe, "/cfg/registry.sqlite3", "it belongs to another user (uid 65534)" });
+    ASSERT_TRUE(unsafe);
+    EXPECT_THAT(*unsafe,
+        ::testing::StartsWith("The settings store /cfg/registry.sqlite3 is not safe to use: "
+                              "it belongs to another user (uid 65534)."));
+    EXPECT_THAT(*unsafe, ::testing::HasSubstr("Nothing is read from or written to it"));
 }
 
 } // namespace

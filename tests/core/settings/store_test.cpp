@@ -288,7 +288,17 @@ struct LockedStore {
     mode_t folderMode;
     const char* reason;
     bool readable;
+    bool userOwnsFile; // the user the check runs as (only differs from ours when the tests run as root)
+    bool userOwnsFolder;
 };
+
+constexpr uid_t kOtherUser = 65534;
+
+// Gives `path` to kOtherUser, or back to us; false when this process may not.
+bool giveTo(const fs::path& path, bool other)
+{
+    return ::chown(path.c_str(), other ? kOtherUser : ::geteuid(), -1) == 0;
+}
 
 class LockedStoreTest : public StoreTest, public ::testing::WithParamInterface<LockedStore> { };
 
@@ -304,6 +314,10 @@ TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
     ASSERT_FALSE(fs::exists(m_env.registryFile().string() + "-wal"));
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), c.fileMode), 0);
     ASSERT_EQ(::chmod(m_env.dir().c_str(), c.folderMode), 0);
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(giveTo(m_env.registryFile(), c.userOwnsFile));
+        ASSERT_TRUE(giveTo(m_env.dir(), c.userOwnsFolder));
+    }
 
     const int failed = exitCodeWithoutRoot([&] {
         const auto health = registry_store::checkStore();
@@ -331,15 +345,103 @@ TEST_P(LockedStoreTest, IsAccessDeniedAndReportedAsReadOnly)
     });
     ASSERT_EQ(::chmod(m_env.dir().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(m_env.registryFile().c_str(), 0600), 0);
+    for (const char* suffix : { "", "-wal", "-shm" }) // the user's reads may have left the last two
+        giveTo(m_env.registryFile().string() + suffix, false);
+    giveTo(m_env.dir(), false);
     const char* checks[] = { "passed", "the check", "a value write", "a key creation", "a read", "start-up" };
     EXPECT_EQ(failed, 0) << (failed >= 0 && failed <= 5 ? checks[failed] : "the child process");
     EXPECT_EQ(getRaw(kScratchPath, "x"), (RawValue { REG_SZ, "kept" }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, LockedStoreTest,
-    ::testing::Values(LockedStore { "ReadOnlyFile", 0444, 0777, "may not write the file", true },
-        LockedStore { "ReadOnlyFolder", 0666, 0555, "may not create files in its folder", false }),
+    ::testing::Values(LockedStore { "ReadOnlyFile", 0444, 0755, "may not write the file", true, false, true },
+        LockedStore {
+            "ReadOnlyFolder", 0600, 0555, "may not create files in its folder", false, true, false }),
     [](const ::testing::TestParamInfo<LockedStore>& info) { return std::string(info.param.name); });
+
+// A store another user owns or may write, or that sits in such a folder, is
+// left alone the way ssh leaves such files: not read, not written, not
+// chmod'ed, and the check names the reason. `VESKAT_REGISTRY` names the store
+// in folder "shared", or a link to it in a private folder.
+struct UnsafeStore {
+    const char* name;
+    bool otherOwnsFile;
+    mode_t fileMode;
+    bool otherOwnsFolder;
+    mode_t folderMode;
+    bool throughLink;
+    const char* reason; // empty: a sound store, used as usual
+};
+
+class UnsafeStoreTest : public StoreTest, public ::testing::WithParamInterface<UnsafeStore> { };
+
+TEST_P(UnsafeStoreTest, IsNeitherReadNorWrittenAndTheReasonIsTold)
+{
+    const auto& c = GetParam();
+    const fs::path folder = m_env.dir() / "shared";
+    const fs::path store = folder / "registry.sqlite3";
+    fs::create_directory(folder);
+    {
+        const veskat_test::ScopedEnv named("VESKAT_REGISTRY", store.string());
+        std::thread([] { ASSERT_EQ(setRaw(kScratchPath, "x", REG_SZ, "kept"), ERROR_SUCCESS); }).join();
+    }
+    ASSERT_EQ(::chmod(store.c_str(), c.fileMode), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    if ((c.otherOwnsFile || c.otherOwnsFolder)
+        && !(giveTo(store, c.otherOwnsFile) && giveTo(folder, c.otherOwnsFolder)))
+        GTEST_SKIP() << "giving files to another user needs root";
+    const fs::path link = m_env.dir() / "link.sqlite3";
+    ASSERT_EQ(::symlink(store.c_str(), link.c_str()), 0);
+    const veskat_test::ScopedEnv named("VESKAT_REGISTRY", (c.throughLink ? link : store).string());
+    const std::string bytes = readFile(store);
+
+    ::testing::internal::CaptureStderr();
+    const auto health = registry_store::checkStore();
+    const RawValue read = getRaw(kScratchPath, "x");
+    HKEY key = nullptr;
+    const LONG write = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Planted", 0, nullptr,
+        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (key)
+        RegCloseKey(key);
+    const StoreState seeded = Module1::SeedSettings().state;
+    const std::string said = ::testing::internal::GetCapturedStderr();
+
+    if (!*c.reason) {
+        EXPECT_EQ(health.state, StoreState::Ok) << health.reason;
+        EXPECT_EQ(read, (RawValue { REG_SZ, "kept" }));
+        EXPECT_EQ(write, ERROR_SUCCESS);
+        return;
+    }
+    EXPECT_EQ(health.state, StoreState::Unsafe);
+    EXPECT_THAT(health.reason, ::testing::HasSubstr(c.reason));
+    EXPECT_EQ(read.type, 0xFFFFFFFFu);
+    EXPECT_EQ(write, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(seeded, StoreState::Unsafe);
+    EXPECT_EQ(said, ""); // above all, no claim to have made it private
+    EXPECT_EQ(readFile(store), bytes);
+    EXPECT_EQ(modeOf(store), c.fileMode);
+    EXPECT_FALSE(fs::exists(store.string() + "-wal"));
+    giveTo(store, false);
+    giveTo(folder, false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, UnsafeStoreTest,
+    ::testing::Values(UnsafeStore { "OwnPrivate", false, 0600, false, 0700, false, "" },
+        UnsafeStore { "OwnPrivateThroughLink", false, 0600, false, 0755, true, "" },
+        UnsafeStore {
+            "OtherUsersFile", true, 0600, false, 0700, false, "it belongs to another user (uid 65534)" },
+        UnsafeStore {
+            "WritableByAll", false, 0666, false, 0700, false, "other users may write it (mode 0666)" },
+        UnsafeStore {
+            "WritableByGroup", false, 0620, false, 0700, false, "its group may write it (mode 0620)" },
+        UnsafeStore { "OtherUsersFolder", false, 0600, true, 0700, false, "shared belongs to another user" },
+        UnsafeStore {
+            "FolderWritableByAll", false, 0600, false, 01777, false, "other users may write its folder" },
+        UnsafeStore {
+            "OtherUsersFileThroughLink", true, 0666, true, 0777, true, "it belongs to another user" },
+        UnsafeStore {
+            "LinkIntoAnOpenFolder", false, 0600, false, 0777, true, "other users may write its folder" }),
+    [](const ::testing::TestParamInfo<UnsafeStore>& info) { return std::string(info.param.name); });
 
 class TransactionTest : public StoreTest { };
 

@@ -1,5 +1,6 @@
 // Start, stop, restart and destruction of the control, its properties, the
 // many-windows-on-one-camera case, and what it draws.
+#include "media/mjpeg/host_lookup.h"
 #include "tests/media/control/control_fixture.h"
 #include "tests/media/control/loopback_servers.h"
 #include "tests/media/control/test_pictures.h"
@@ -8,6 +9,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -192,6 +195,69 @@ TEST(Drawing, AnotherCamerasPictureIsNotKept)
         QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(veskat_test::freeLoopbackPort()));
     control->invoke(media::DispId::Start);
     EXPECT_LT(brightness(*control), 80);
+}
+
+// Host names are looked up off the network thread: while a lookup hangs, a
+// stop and a restart of its camera take effect at once and the other cameras
+// keep playing. The looked-up address is used, with the name kept in the URL.
+TEST(HostNames, ASlowLookupHoldsUpNoCameraAndNoStop)
+{
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+        int lookups = 0;
+        void release()
+        {
+            const std::lock_guard lock(mutex);
+            open = true;
+            opened.notify_all();
+        }
+    };
+    const auto gate = std::make_shared<Gate>();
+    media::setHostResolver([gate](const std::string&) {
+        std::unique_lock lock(gate->mutex);
+        ++gate->lookups;
+        gate->opened.wait(lock, [&] { return gate->open; });
+        return media::LookupResult { { "127.0.0.1" }, {} };
+    });
+    struct Restore {
+        std::shared_ptr<Gate> gate;
+        ~Restore()
+        {
+            gate->release();
+            media::setHostResolver(nullptr);
+        }
+    } restore { gate };
+    const auto lookups = [&] {
+        const std::lock_guard lock(gate->mutex);
+        return gate->lookups;
+    };
+
+    const QByteArray picture = QByteArray::fromStdString(media_test::solidJpeg(64, 48, 200, 0, 0));
+    media_test::LoopbackServer playingCamera(media_test::LoopbackServer::Behaviour::JpegParts, picture);
+    media_test::LoopbackServer namedCamera(media_test::LoopbackServer::Behaviour::JpegParts, picture);
+    auto playing = makeControl();
+    configure(*playing, playingCamera.url());
+    playing->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*playing, media::Status::Playing));
+
+    auto named = makeControl();
+    configure(*named,
+        QString(namedCamera.url()).replace(QStringLiteral("127.0.0.1"), QStringLiteral("slow.camera.test")));
+    named->invoke(media::DispId::Start);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lookups() >= 1; }, media_test::kDeadlineMs));
+    named->invoke(media::DispId::Stop);
+    named->invoke(media::DispId::Start);
+    named->invoke(media::DispId::Stop);
+    EXPECT_EQ(statusOf(*named), media::Status::Stopped);
+    const auto drawn = playing->stats().drawn;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return playing->stats().drawn >= drawn + 3; }, media_test::kDeadlineMs));
+
+    named->invoke(media::DispId::Start);
+    gate->release();
+    EXPECT_TRUE(waitForStatus(*named, media::Status::Playing)) << named->statusDetail().toStdString();
 }
 
 } // namespace

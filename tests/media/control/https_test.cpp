@@ -1,4 +1,5 @@
 // https cameras, with certificates the test makes, and where credentials go.
+#include "media/mjpeg/extra_authorities.h"
 #include "tests/media/control/control_fixture.h"
 #include "tests/media/control/loopback_servers.h"
 #include "tests/media/control/test_pictures.h"
@@ -9,7 +10,12 @@
 #include <QSslKey>
 #include <QSslSocket>
 #include <QStandardPaths>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +46,54 @@ TEST(CredentialScope, ARedirectToAnotherPortGetsNoCredentials)
     EXPECT_GE(elsewhere.requests(), 1);
     EXPECT_TRUE(elsewhere.authorizations().isEmpty());
 }
+
+// Credentials written into the address win over the settings, are sent only
+// after the camera's challenge, and never as Basic to a camera that used Digest.
+struct AddressCredentials {
+    const char* name;
+    const char* settingsUser;
+    const char* challenge;
+    const char* answer; // how the one Authorization header sent starts
+    bool thenBasic; // the camera asks for Basic on the next start
+};
+
+class AddressCredentialsTest : public testing::TestWithParam<AddressCredentials> { };
+
+TEST_P(AddressCredentialsTest, AreSentOnlyWhenAskedAndWinOverTheSettings)
+{
+    const auto& c = GetParam();
+    media_test::ChallengeServer camera;
+    camera.setChallenge(c.challenge);
+    const QString url
+        = camera.url().replace(QStringLiteral("http://"), QStringLiteral("http://op:s%2Fcret@"));
+    auto control = media_test::makeControl();
+    media_test::configure(*control, url, c.settingsUser, *c.settingsUser ? "vmzt" : "");
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized));
+    ASSERT_EQ(camera.requests(), 2);
+    ASSERT_EQ(camera.authorizations().size(), 1); // none in the first request
+    EXPECT_TRUE(camera.authorizations().first().startsWith(c.answer))
+        << camera.authorizations().first().toStdString();
+    if (!c.thenBasic)
+        return;
+
+    camera.setChallenge(R"(Basic realm="cam")");
+    control->invoke(media::DispId::Stop);
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized));
+    EXPECT_GT(camera.requests(), 2);
+    for (const QByteArray& sent : camera.authorizations())
+        EXPECT_FALSE(sent.startsWith("Basic")) << sent.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressCredentialsTest,
+    testing::Values(
+        AddressCredentials { "BasicOnlyWhenAsked", "", R"(Basic realm="cam")", "Basic b3A6cy9jcmV0", false },
+        AddressCredentials { "OverTheSettings", "root", R"(Basic realm="cam")", "Basic b3A6cy9jcmV0", false },
+        AddressCredentials { "DigestNeverBasicAfter", "",
+            R"(Digest realm="cam", nonce="n1", qop="auth", algorithm=MD5)", R"(Digest username="op")",
+            true }),
+    [](const testing::TestParamInfo<AddressCredentials>& info) { return std::string(info.param.name); });
 
 // A camera on 127.0.0.1 with a self-signed certificate made by the openssl program.
 class Https : public testing::Test {
@@ -98,5 +152,61 @@ TEST_F(Https, AnUntrustedCertificateIsAConnectionFailureThatSaysSo)
     EXPECT_TRUE(control->statusDetail().startsWith("the camera's certificate is not trusted"))
         << control->statusDetail().toStdString();
 }
+
+// A file of further authorities that cannot be used (a FIFO would stall the
+// thread that opens it, a huge one every connection) fails the https camera
+// at once with the reason, and the other cameras keep playing.
+struct UnusableAuthorities {
+    const char* name;
+    void (*make)(const std::string& file);
+    const char* problem;
+};
+
+class UnusableAuthoritiesTest : public Https, public testing::WithParamInterface<UnusableAuthorities> { };
+
+TEST_P(UnusableAuthoritiesTest, FailTheHttpsCameraAtOnceAndStallNoOther)
+{
+    const std::string file = (m_env.dir() / "extra.pem").string();
+    GetParam().make(file);
+    // Should the file be opened for reading after all, its reader gets an end of file here.
+    struct Release {
+        std::string fifo;
+        ~Release()
+        {
+            if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+        }
+    } release { file };
+    const QByteArray picture = QByteArray::fromStdString(media_test::solidJpeg(64, 48, 0, 90, 0));
+    LoopbackServer plainCamera(LoopbackServer::Behaviour::JpegParts, picture);
+    LoopbackServer secureCamera(LoopbackServer::Behaviour::JpegParts, picture,
+        "multipart/x-mixed-replace; boundary=myboundary", m_tls);
+    auto plain = media_test::makeControl();
+    media_test::configure(*plain, plainCamera.url());
+    plain->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*plain, media::Status::Playing));
+
+    veskat_test::ScopedEnv trust(media::MjpegControl::kExtraCaVariable, file);
+    auto secure = media_test::makeControl();
+    media_test::configure(*secure, secureCamera.url());
+    secure->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*secure, media::Status::ConnectionFailed));
+    EXPECT_THAT(secure->statusDetail().toStdString(), testing::HasSubstr(GetParam().problem));
+    const auto drawn = plain->drawnCount();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return plain->drawnCount() >= drawn + 3; }, media_test::kDeadlineMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnusableAuthoritiesTest,
+    testing::Values(
+        UnusableAuthorities { "Fifo", [](const std::string& file) { ::mkfifo(file.c_str(), 0600); },
+            "extra.pem cannot be used: it is not a regular file" },
+        UnusableAuthorities { "Oversized",
+            [](const std::string& file) {
+                const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT, 0600);
+                static_cast<void>(::ftruncate(fd, media::kMaxExtraAuthorityBytes + 1));
+                ::close(fd);
+            },
+            "extra.pem cannot be used: it is larger than 4 MiB" }),
+    [](const testing::TestParamInfo<UnusableAuthorities>& info) { return std::string(info.param.name); });
 
 } // namespace
