@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// The RTSP server with one mount per camera (/cam0 ...), its credentials,
+// session timeout and the connection faults. Lives on the main thread; the
+// server handles its clients on the default main context.
+#include "tools/rtsp-testcam/gst_handles.h"
+#include "tools/rtsp-testcam/options.h"
+
+#include <string>
+
+namespace rtsptestcam {
+
+class CameraServer {
+public:
+    explicit CameraServer(const Options& options);
+    ~CameraServer();
+    CameraServer(const CameraServer&) = delete;
+    CameraServer& operator=(const CameraServer&) = delete;
+
+    // Binds 127.0.0.1 and starts serving. False, with `error`, when the port
+    // cannot be bound.
+    bool start(std::string& error);
+    int port() const { return m_port; }
+    long long clientsServed() const { return m_clients; }
+
+private:
+    void addMounts();
+    void setUpAuth();
+    // Runs every quarter second: removes expired sessions and drops clients.
+    void tick();
+    static void onClientConnected(GstRTSPServer* server, GstRTSPClient* client, gpointer self);
+
+    const Options& m_options;
+    GObjectPtr<GstRTSPServer> m_server;
+    guint m_tickSource = 0;
+    guint m_serverSource = 0;
+    int m_port = 0;
+    long long m_clients = 0;
+};
+
+} // namespace rtsptestcam
