@@ -18,10 +18,10 @@ std::string pipelineLaunch(const Options& options, int camera)
     const int configInterval = options.inbandParameterSets || options.resizeAfter >= 0 ? -1 : 0;
     std::ostringstream s;
     // A moving pattern costs the encoder about what a real scene does; the
-    // pattern differs per camera so a wall shows which is which.
-    static const char* const kPatterns[] = { "smpte", "ball", "pinwheel", "spokes", "gradient", "colors" };
-    s << "( videotestsrc is-live=true pattern=" << kPatterns[camera % 6] << " horizontal-speed=4"
-      << " ! capsfilter name=" << kSizeFilterName
+    // speed differs per camera so a wall shows which is which. (videotestsrc's
+    // round patterns cost several times more to draw and encode.)
+    s << "( videotestsrc is-live=true pattern=" << (camera % 2 ? "smpte75" : "smpte")
+      << " horizontal-speed=" << 2 + camera % 5 << " ! capsfilter name=" << kSizeFilterName
       << " caps=video/x-raw,format=I420,width=" << options.size.width << ",height=" << options.size.height
       << ",framerate=" << options.rate << "/1"
       << " ! valve name=" << kStallValveName << " drop=false ! ";
@@ -29,12 +29,16 @@ std::string pipelineLaunch(const Options& options, int camera)
     case Codec::H264:
         // One thread per encoder: a benchmark runs many cameras, and fewer,
         // busier threads cost less than x264's default pool per camera.
-        s << "x264enc tune=zerolatency speed-preset=ultrafast bframes=0 threads=1 key-int-max=" << options.gop
-          << " ! rtph264pay name=" << kPayloaderName << " pt=96 config-interval=" << configInterval;
+        // x264 repeats the parameter sets before every key frame by itself;
+        // off, so that only the payloader decides (the SDP alone by default).
+        s << "x264enc tune=zerolatency speed-preset=ultrafast bframes=0 threads=1 "
+             "option-string=repeat-headers=0"
+          << " key-int-max=" << options.gop << " ! rtph264pay name=" << kPayloaderName
+          << " pt=96 config-interval=" << configInterval;
         break;
     case Codec::H265:
         s << "x265enc tune=zerolatency speed-preset=ultrafast key-int-max=" << options.gop
-          << " option-string=\"pools=1:frame-threads=1:bframes=0\""
+          << " option-string=\"pools=1:frame-threads=1:bframes=0:open-gop=0\""
           << " ! rtph265pay name=" << kPayloaderName << " pt=96 config-interval=" << configInterval;
         break;
     case Codec::Mjpeg:
