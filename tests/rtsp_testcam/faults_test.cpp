@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The faults a client can see for itself: a resolution change mid-stream, and
-// a session timeout that the camera enforces.
+// The faults a client can see for itself: a resolution change mid-stream, a
+// session timeout that the camera enforces, connections refused at first or
+// dropped later; and the camera's own end.
 #include "tests/rtsp_testcam/ffprobe.h"
 #include "tests/rtsp_testcam/rtsp_exchange.h"
 #include "tests/support/rtsp_testcam_process.h"
 
+#include <QProcess>
 #include <QSet>
 #include <QThread>
 #include <gmock/gmock.h>
@@ -71,5 +73,41 @@ TEST_P(SessionTimeout, IsAnnouncedAndRemovesASessionWithoutKeepAlive)
 // 454 Session Not Found once the session timed out; kept alive, it stays.
 INSTANTIATE_TEST_SUITE_P(
     WithAndWithoutKeepAlive, SessionTimeout, testing::Values(TimeoutCase { 0, 454 }, TimeoutCase { 1, 200 }));
+
+TEST(RefuseFor, RefusesAtFirstOnThePrintedPortAndThenPlays)
+{
+    RtspTestcamProcess cam({ "--size", "160x120", "--refuse-for", "2" }, 60);
+    ASSERT_TRUE(cam.started());
+    const auto refused = ffprobe(cam.url(), "tcp", "stream=codec_name");
+    EXPECT_THAT(refused.errors.toStdString(), testing::HasSubstr("Connection refused"));
+    QThread::sleep(3);
+    EXPECT_EQ(rtsptestcam_test::streamSummary(ffprobe(cam.url(), "tcp", "stream=codec_name")), "h264");
+}
+
+TEST(DropAfter, ClosesTheConnectionAndTheNextOneIsServed)
+{
+    RtspTestcamProcess cam({ "--size", "160x120", "--drop-after", "1" }, 60);
+    ASSERT_TRUE(cam.started());
+    for (int connection = 0; connection < 2; ++connection) {
+        RtspExchange rtsp(cam.port());
+        EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 200) << "connection " << connection;
+        QThread::sleep(2);
+        EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 0) << "connection " << connection;
+        EXPECT_FALSE(rtsp.connected()) << "connection " << connection;
+    }
+}
+
+TEST(Lifetime, EndsOnSigtermAndAfterSecondsWithItsReport)
+{
+    RtspTestcamProcess stopped({ "--size", "160x120" }, 60);
+    ASSERT_TRUE(stopped.started());
+    EXPECT_EQ(stopped.stop(), 0);
+    EXPECT_THAT(stopped.errorOutput().toStdString(), testing::HasSubstr("exiting"));
+
+    QProcess bounded;
+    bounded.start(RtspTestcamProcess::program(), { "--seconds", "1" });
+    ASSERT_TRUE(bounded.waitForFinished(30000));
+    EXPECT_EQ(bounded.exitCode(), 0);
+}
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "tools/rtsp-testcam/media_faults.h"
 #include "tools/rtsp-testcam/pipeline_launch.h"
 
+#include <cstdio>
+
 namespace rtsptestcam {
 
 namespace {
@@ -58,6 +60,8 @@ CameraServer::~CameraServer()
         g_source_remove(m_tickSource);
     if (m_serverSource)
         g_source_remove(m_serverSource);
+    if (m_heldSource)
+        g_source_remove(m_heldSource);
 }
 
 void CameraServer::addMounts()
@@ -99,6 +103,24 @@ void CameraServer::setUpAuth()
 
 bool CameraServer::start(std::string& error)
 {
+    if (m_options.refuseFor > 0) {
+        if (!holdPort(error))
+            return false;
+    } else if (!listenNow(error)) {
+        return false;
+    }
+    m_tickSource = g_timeout_add(
+        250,
+        [](gpointer self) -> gboolean {
+            static_cast<CameraServer*>(self)->tick();
+            return G_SOURCE_CONTINUE;
+        },
+        this);
+    return true;
+}
+
+bool CameraServer::listenNow(std::string& error)
+{
     GError* gerror = nullptr;
     GSource* source = gst_rtsp_server_create_source(m_server.get(), nullptr, &gerror);
     if (!source) {
@@ -109,14 +131,60 @@ bool CameraServer::start(std::string& error)
     m_serverSource = g_source_attach(source, nullptr);
     g_source_unref(source);
     m_port = gst_rtsp_server_get_bound_port(m_server.get());
-    m_tickSource = g_timeout_add(
-        250,
-        [](gpointer self) -> gboolean {
-            static_cast<CameraServer*>(self)->tick();
-            return G_SOURCE_CONTINUE;
-        },
-        this);
     return true;
+}
+
+bool CameraServer::holdPort(std::string& error)
+{
+    GError* gerror = nullptr;
+    m_heldSocket.reset(
+        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, &gerror));
+    const GObjectPtr<GInetAddress> loopback(g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4));
+    const GObjectPtr<GSocketAddress> address(
+        g_inet_socket_address_new(loopback.get(), static_cast<guint16>(m_options.port)));
+    if (!m_heldSocket || !g_socket_bind(m_heldSocket.get(), address.get(), TRUE, &gerror)) {
+        error = gerror ? gerror->message : "cannot bind";
+        g_clear_error(&gerror);
+        return false;
+    }
+    const GObjectPtr<GSocketAddress> bound(g_socket_get_local_address(m_heldSocket.get(), nullptr));
+    m_port = bound ? g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound.get())) : m_options.port;
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, static_cast<guint>(m_options.refuseFor * 1000),
+        [](gpointer self) -> gboolean {
+            static_cast<CameraServer*>(self)->listenOnHeldPort();
+            return G_SOURCE_REMOVE;
+        },
+        this, nullptr);
+    return true;
+}
+
+void CameraServer::listenOnHeldPort()
+{
+    g_socket_set_blocking(m_heldSocket.get(), FALSE);
+    GError* gerror = nullptr;
+    if (!g_socket_listen(m_heldSocket.get(), &gerror)) {
+        std::fprintf(stderr, "veskat-rtsp-testcam: cannot listen after --refuse-for: %s\n", gerror->message);
+        g_clear_error(&gerror);
+        return;
+    }
+    GSource* source = g_socket_create_source(m_heldSocket.get(), G_IO_IN, nullptr);
+    g_source_set_callback(source, G_SOURCE_FUNC(acceptHeld), this, nullptr);
+    m_heldSource = g_source_attach(source, nullptr);
+    g_source_unref(source);
+}
+
+gboolean CameraServer::acceptHeld(GSocket* socket, GIOCondition, gpointer self)
+{
+    GSocket* client = g_socket_accept(socket, nullptr, nullptr);
+    if (!client)
+        return G_SOURCE_CONTINUE;
+    const GObjectPtr<GSocketAddress> peer(g_socket_get_remote_address(client, nullptr));
+    const int peerPort = peer ? g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(peer.get())) : 0;
+    // The server takes the socket, as its own accept would.
+    gst_rtsp_server_transfer_connection(
+        static_cast<CameraServer*>(self)->m_server.get(), client, "127.0.0.1", peerPort, nullptr);
+    return G_SOURCE_CONTINUE;
 }
 
 void CameraServer::tick()

@@ -68,15 +68,19 @@ int main(int argc, char** argv)
     g_unix_signal_add(SIGTERM, quit, loop.get());
     g_unix_signal_add(SIGINT, quit, loop.get());
 
+    std::string notes;
+    if (options.shared)
+        notes += ", shared";
+    if (options.auth != rtsptestcam::AuthScheme::None)
+        notes += options.auth == rtsptestcam::AuthScheme::Basic ? ", basic auth" : ", digest auth";
+    if (options.refuseFor > 0)
+        notes += ", refusing connections at first";
     std::printf(
         "veskat-rtsp-testcam: listening on rtsp://127.0.0.1:%d/ with %d camera%s /cam0..%d, %s, %dx%d at "
-        "%d/s, key frame every %d pictures%s%s\n",
+        "%d/s, key frame every %d pictures%s\n",
         server.port(), options.cameras, options.cameras == 1 ? "" : "s", options.cameras - 1,
         codecList(options).c_str(), options.size.width, options.size.height, options.rate, options.gop,
-        options.shared ? ", shared" : "",
-        options.auth == rtsptestcam::AuthScheme::None        ? ""
-            : options.auth == rtsptestcam::AuthScheme::Basic ? ", basic auth"
-                                                             : ", digest auth");
+        notes.c_str());
     std::fflush(stdout);
 
     g_main_loop_run(loop.get());

@@ -65,6 +65,8 @@ stream with --shared):
   --session-timeout S        Session timeout announced in the Session header
                              (default 60); a session without a request for S
                              seconds is removed.
+  --refuse-for S             Refuse connections for the first S seconds; the port
+                             is bound (and printed) from the start all the same.
 )";
 
 ParseResult failure(const std::string& message, int exitCode = kExitBadValue)
@@ -247,6 +249,10 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
             [&](const std::string& v) {
                 return need(
                     toDouble(v, 0, 100, o.udpLossPercent), "--udp-loss needs a percentage from 0 to 100");
+            } },
+        { "--refuse-for",
+            [&](const std::string& v) {
+                return need(toDouble(v, 0, 1e7, o.refuseFor), "--refuse-for needs seconds");
             } },
         { "--session-timeout",
             [&](const std::string& v) {

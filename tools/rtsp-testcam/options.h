@@ -39,6 +39,8 @@ struct Options {
     Size resizeTo;
     double udpLossPercent = 0;
     int sessionTimeout = 60;
+    // Refuse connections this long at start, with the port already bound.
+    double refuseFor = 0;
     // Always bounded, so that a forgotten camera never runs forever.
     double seconds = 3600;
 };
