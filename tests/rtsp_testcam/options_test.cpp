@@ -68,6 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadCommandLine,
         BadCase { { "--udp-loss", "150" }, 1, "--udp-loss" },
         BadCase { { "--resize-to", "320x240" }, 1, "needs --resize-after" },
         BadCase { { "--codec", "mjpeg", "--size", "4096x2160" }, 1, "2040" },
+        BadCase { { "--codec", "h264,mjpeg", "--size", "330x250" }, 1, "steps of 8" },
         BadCase { { "--seconds" }, 1, "needs a value" }));
 
 } // namespace

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The RTSP server with one mount per camera (/cam0 ...), its credentials,
-// session timeout and the connection faults. Lives on the main thread; the
-// server handles its clients on the default main context.
+// session timeout and the connection faults. Created, started and ticked on
+// the main thread (the default main context); the server's client thread
+// only calls the session and media signal handlers, which touch no member.
 #include "tools/rtsp-testcam/gst_handles.h"
 #include "tools/rtsp-testcam/options.h"
 

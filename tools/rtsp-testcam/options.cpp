@@ -36,7 +36,8 @@ Options:
   --cameras N                Number of cameras, mounts /cam0 ... (default 1).
   --codec LIST               h264, h265 or mjpeg, or a comma list applied in turn
                              to the cameras (default h264).
-  --size WxH                 Picture size (default 640x480).
+  --size WxH                 Picture size, even (default 640x480); for mjpeg in
+                             steps of 8 up to 2040x2040.
   --rate N                   Pictures per second (default 25).
   --gop N                    Key frame interval in pictures (default: one second);
                              a long one makes a client wait for its first picture.
@@ -60,7 +61,7 @@ stream with --shared):
                              opened.
   --resize-after S           Change the picture size after S seconds (to
                              --resize-to); the new parameter sets go in-band.
-  --resize-to WxH            The size after --resize-after (default: half).
+  --resize-to WxH            The size after --resize-after (default: about half).
   --udp-loss PERCENT         Drop that share of the RTP packets sent over UDP.
   --session-timeout S        Session timeout announced in the Session header
                              (default 60); a session without a request for S
@@ -138,10 +139,11 @@ bool toCodecs(const std::string& text, std::vector<Codec>& out)
     return true;
 }
 
-// RFC 2435 carries the size in units of 8 pixels, up to 2040.
+// RFC 2435 carries the size in units of 8 pixels, up to 2040; any other size
+// would reach the client rounded up.
 bool fitsMjpeg(const Size& size)
 {
-    return size.width <= 2040 && size.height <= 2040;
+    return size.width <= 2040 && size.height <= 2040 && size.width % 8 == 0 && size.height % 8 == 0;
 }
 
 } // namespace
@@ -311,12 +313,12 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
     if (o.auth != AuthScheme::None && o.user.empty())
         return failure("--auth needs --user");
     if (o.resizeAfter >= 0 && !resizeToSet)
-        o.resizeTo = { std::max(16, o.size.width / 4 * 2), std::max(16, o.size.height / 4 * 2) };
+        o.resizeTo = { std::max(16, o.size.width / 16 * 8), std::max(16, o.size.height / 16 * 8) };
     if (resizeToSet && o.resizeAfter < 0)
         return failure("--resize-to needs --resize-after");
     for (const Codec codec : o.codecs) {
         if (codec == Codec::Mjpeg && (!fitsMjpeg(o.size) || (o.resizeAfter >= 0 && !fitsMjpeg(o.resizeTo))))
-            return failure("mjpeg over RTP carries sizes up to 2040x2040");
+            return failure("mjpeg over RTP carries sizes in steps of 8 up to 2040x2040");
     }
 
     ParseResult r;
