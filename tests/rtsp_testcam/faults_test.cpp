@@ -76,22 +76,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RefuseFor, RefusesAtFirstOnThePrintedPortAndThenPlays)
 {
-    RtspTestcamProcess cam({ "--size", "160x120", "--refuse-for", "2" }, 60);
+    RtspTestcamProcess cam({ "--size", "160x120", "--refuse-for", "4" }, 60);
     ASSERT_TRUE(cam.started());
     const auto refused = ffprobe(cam.url(), "tcp", "stream=codec_name");
     EXPECT_THAT(refused.errors.toStdString(), testing::HasSubstr("Connection refused"));
-    QThread::sleep(3);
+    QThread::sleep(5);
     EXPECT_EQ(rtsptestcam_test::streamSummary(ffprobe(cam.url(), "tcp", "stream=codec_name")), "h264");
 }
 
 TEST(DropAfter, ClosesTheConnectionAndTheNextOneIsServed)
 {
-    RtspTestcamProcess cam({ "--size", "160x120", "--drop-after", "1" }, 60);
+    RtspTestcamProcess cam({ "--size", "160x120", "--drop-after", "3" }, 60);
     ASSERT_TRUE(cam.started());
     for (int connection = 0; connection < 2; ++connection) {
         RtspExchange rtsp(cam.port());
         EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 200) << "connection " << connection;
-        QThread::sleep(2);
+        QThread::sleep(4);
         EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 0) << "connection " << connection;
         EXPECT_FALSE(rtsp.connected()) << "connection " << connection;
     }
