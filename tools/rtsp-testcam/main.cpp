@@ -75,12 +75,12 @@ int main(int argc, char** argv)
         notes += options.auth == rtsptestcam::AuthScheme::Basic ? ", basic auth" : ", digest auth";
     if (options.refuseFor > 0)
         notes += ", refusing connections at first";
-    std::printf(
-        "veskat-rtsp-testcam: listening on rtsp://127.0.0.1:%d/ with %d camera%s /cam0..%d, %s, %dx%d at "
-        "%d/s, key frame every %d pictures%s\n",
-        server.port(), options.cameras, options.cameras == 1 ? "" : "s", options.cameras - 1,
-        codecList(options).c_str(), options.size.width, options.size.height, options.rate, options.gop,
-        notes.c_str());
+    const std::string mounts
+        = options.cameras == 1 ? "cam0" : "cam0 ... cam" + std::to_string(options.cameras - 1);
+    std::printf("veskat-rtsp-testcam: listening on rtsp://127.0.0.1:%d/ (%s), %s, %dx%d at %d/s, key frame "
+                "every %d pictures%s\n",
+        server.port(), mounts.c_str(), codecList(options).c_str(), options.size.width, options.size.height,
+        options.rate, options.gop, notes.c_str());
     std::fflush(stdout);
 
     g_main_loop_run(loop.get());
