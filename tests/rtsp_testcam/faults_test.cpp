@@ -36,13 +36,13 @@ TEST_P(ResizeAfter, ShowsTheNewSizeInTheSameStream)
 INSTANTIATE_TEST_SUITE_P(EachCodec, ResizeAfter, testing::Values("mjpeg", "h264", "h265"));
 
 struct TimeoutCase {
+    bool playing; // over TCP: the camera keeps sending, yet only requests count
     int keepAliveEverySeconds; // 0: none
     int statusAfterwards;
 };
 
 class SessionTimeout : public testing::TestWithParam<TimeoutCase> { };
 
-// The session is set up but never played, so only requests keep it alive.
 TEST_P(SessionTimeout, IsAnnouncedAndRemovesASessionWithoutKeepAlive)
 {
     constexpr int kTimeout = 2;
@@ -58,6 +58,9 @@ TEST_P(SessionTimeout, IsAnnouncedAndRemovesASessionWithoutKeepAlive)
     const QByteArray session = setup.header("Session");
     EXPECT_TRUE(session.endsWith(";timeout=" + QByteArray::number(kTimeout))) << session.toStdString();
     const QByteArray sessionHeader = "Session: " + session.left(session.indexOf(';')) + "\r\n";
+    if (c.playing) {
+        ASSERT_EQ(rtsp.request("PLAY", url, sessionHeader).status, 200);
+    }
 
     // Twice the timeout, then one more request in the same session.
     const int step = c.keepAliveEverySeconds ? c.keepAliveEverySeconds : 2 * kTimeout;
@@ -71,8 +74,9 @@ TEST_P(SessionTimeout, IsAnnouncedAndRemovesASessionWithoutKeepAlive)
 }
 
 // 454 Session Not Found once the session timed out; kept alive, it stays.
-INSTANTIATE_TEST_SUITE_P(
-    WithAndWithoutKeepAlive, SessionTimeout, testing::Values(TimeoutCase { 0, 454 }, TimeoutCase { 1, 200 }));
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutKeepAlive, SessionTimeout,
+    testing::Values(TimeoutCase { false, 0, 454 }, TimeoutCase { false, 1, 200 },
+        TimeoutCase { true, 0, 454 }, TimeoutCase { true, 1, 200 }));
 
 TEST(RefuseFor, RefusesAtFirstOnThePrintedPortAndThenPlays)
 {

@@ -26,32 +26,47 @@ RtspExchange::RtspExchange(int port)
     m_socket.waitForConnected(kReplyTimeoutMs);
 }
 
+bool RtspExchange::skipInterleaved()
+{
+    // '$', channel, 16-bit length, then the packet.
+    while (m_pending.startsWith('$')) {
+        if (m_pending.size() < 4)
+            return false;
+        const int length = (static_cast<quint8>(m_pending[2]) << 8) | static_cast<quint8>(m_pending[3]);
+        if (m_pending.size() < 4 + length)
+            return false;
+        m_pending.remove(0, 4 + length);
+    }
+    return true;
+}
+
 RtspReply RtspExchange::request(
     const QByteArray& method, const QByteArray& url, const QByteArray& extraHeaders)
 {
     m_socket.write(method + ' ' + url + " RTSP/1.0\r\nCSeq: " + QByteArray::number(++m_cseq) + "\r\n"
         + extraHeaders + "\r\n");
-    QByteArray data;
+    RtspReply reply;
     QElapsedTimer timer;
     timer.start();
-    while (!data.contains("\r\n\r\n") && timer.elapsed() < kReplyTimeoutMs && connected()) {
+    qsizetype end = -1;
+    while (timer.elapsed() < kReplyTimeoutMs) {
+        if (skipInterleaved() && m_pending.startsWith("RTSP/")
+            && (end = m_pending.indexOf("\r\n\r\n")) >= 0) {
+            reply.headers = m_pending.left(end);
+            const qsizetype total = end + 4 + reply.header("Content-Length").toInt();
+            if (m_pending.size() >= total) {
+                // "RTSP/1.0 200 OK"; the body (an SDP) is dropped.
+                reply.status = reply.headers.split(' ').value(1).toInt();
+                m_pending.remove(0, total);
+                return reply;
+            }
+        }
+        if (!connected() && m_socket.bytesAvailable() == 0)
+            break;
         m_socket.waitForReadyRead(100);
-        data += m_socket.readAll();
+        m_pending += m_socket.readAll();
     }
-    RtspReply reply;
-    const int end = data.indexOf("\r\n\r\n");
-    if (end < 0)
-        return reply;
-    reply.headers = data.left(end);
-    // "RTSP/1.0 200 OK"
-    reply.status = reply.headers.split(' ').value(1).toInt();
-    // A body (the SDP) is read and dropped, so the next reply starts clean.
-    qsizetype bodyLeft = reply.header("Content-Length").toInt() - (data.size() - end - 4);
-    while (bodyLeft > 0 && timer.elapsed() < kReplyTimeoutMs && connected()) {
-        m_socket.waitForReadyRead(100);
-        bodyLeft -= m_socket.readAll().size();
-    }
-    return reply;
+    return {};
 }
 
 } // namespace rtsptestcam_test

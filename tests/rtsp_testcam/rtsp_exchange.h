@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A bare RTSP client for what ffprobe cannot show: the Session header and
-// whether the camera still knows a session. One request at a time, no PLAY,
-// so no interleaved data arrives between the replies.
+// whether the camera still knows a session. One request at a time; RTP and
+// RTCP interleaved on the connection (after a PLAY) are skipped.
 #include <QByteArray>
 #include <QTcpSocket>
 
@@ -21,7 +21,11 @@ public:
     RtspReply request(const QByteArray& method, const QByteArray& url, const QByteArray& extraHeaders = {});
 
 private:
+    // Drops interleaved packets from the front of m_pending; false when one is incomplete.
+    bool skipInterleaved();
+
     QTcpSocket m_socket;
+    QByteArray m_pending;
     int m_cseq = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "tools/rtsp-testcam/media_faults.h"
 #include "tools/rtsp-testcam/pipeline_launch.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace rtsptestcam {
@@ -12,6 +13,10 @@ namespace {
 
 constexpr char kRole[] = "viewer";
 constexpr char kConnectedAt[] = "veskat-connected-at-us";
+constexpr char kLastRequest[] = "veskat-last-request-us";
+
+// Set on the client thread, read by the tick on the main thread.
+using LastRequest = std::atomic<gint64>;
 
 GstRTSPLowerTrans lowerTransports(Transports transports)
 {
@@ -39,6 +44,26 @@ void onNewSession(GstRTSPClient*, GstRTSPSession* session, gpointer options)
     // fault is the announced timeout itself.
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(session), "extra-timeout"))
         g_object_set(session, "extra-timeout", 0u, nullptr);
+    g_object_set_data_full(G_OBJECT(session), kLastRequest, new LastRequest(g_get_monotonic_time()),
+        [](gpointer p) { delete static_cast<LastRequest*>(p); });
+}
+
+// Every request that names a session (the reply is about to go out): the
+// only keep-alive the timeout counts.
+void onSendMessage(GstRTSPClient* client, GstRTSPContext* context, GstRTSPMessage*, gpointer)
+{
+    gchar* header = nullptr;
+    if (!context || !context->request
+        || gst_rtsp_message_get_header(context->request, GST_RTSP_HDR_SESSION, &header, 0) != GST_RTSP_OK)
+        return;
+    const std::string id = std::string(header).substr(0, std::string(header).find(';'));
+    const GObjectPtr<GstRTSPSessionPool> pool(gst_rtsp_client_get_session_pool(client));
+    const GObjectPtr<GstRTSPSession> session(
+        pool ? gst_rtsp_session_pool_find(pool.get(), id.c_str()) : nullptr);
+    if (!session)
+        return;
+    if (auto* last = static_cast<LastRequest*>(g_object_get_data(G_OBJECT(session.get()), kLastRequest)))
+        last->store(g_get_monotonic_time());
 }
 
 } // namespace
@@ -189,8 +214,22 @@ gboolean CameraServer::acceptHeld(GSocket* socket, GIOCondition, gpointer self)
 
 void CameraServer::tick()
 {
+    // The server never lets a session expire while it plays over TCP, so the
+    // timeout is kept here, on the time of the session's last request.
     const GObjectPtr<GstRTSPSessionPool> pool(gst_rtsp_server_get_session_pool(m_server.get()));
-    gst_rtsp_session_pool_cleanup(pool.get());
+    GList* removed = gst_rtsp_session_pool_filter(
+        pool.get(),
+        [](GstRTSPSessionPool*, GstRTSPSession* session, gpointer self) -> GstRTSPFilterResult {
+            const auto* last
+                = static_cast<const LastRequest*>(g_object_get_data(G_OBJECT(session), kLastRequest));
+            const gint64 timeoutUs
+                = static_cast<CameraServer*>(self)->m_options.sessionTimeout * G_USEC_PER_SEC;
+            if (last && g_get_monotonic_time() - last->load() >= timeoutUs)
+                return GST_RTSP_FILTER_REMOVE;
+            return GST_RTSP_FILTER_KEEP;
+        },
+        this);
+    g_list_free_full(removed, g_object_unref);
     if (m_options.dropAfter < 0)
         return;
     gst_rtsp_server_client_filter(
@@ -214,6 +253,7 @@ void CameraServer::onClientConnected(GstRTSPServer*, GstRTSPClient* client, gpoi
     *connectedAt = g_get_monotonic_time();
     g_object_set_data_full(G_OBJECT(client), kConnectedAt, connectedAt, g_free);
     g_signal_connect(client, "new-session", G_CALLBACK(onNewSession), const_cast<Options*>(&self->m_options));
+    g_signal_connect(client, "send-message", G_CALLBACK(onSendMessage), nullptr);
 }
 
 } // namespace rtsptestcam
