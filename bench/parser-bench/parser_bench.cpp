@@ -1,6 +1,7 @@
 // parser-bench: throughput of the multipart parser on camera-like streams
 // (200 kB pictures fed in 16 kB pieces, as libcurl hands them over).
 // Prints figures; asserts nothing.
+#include "core/settings/camera_schema.h"
 #include "media/mjpeg_parser/multipart_parser.h"
 
 #include <chrono>
@@ -104,7 +105,8 @@ int main()
     run("Content-Length, 1460 B pieces", withLength, 1460, kPictures);
     run("Content-Length, whole stream", withLength, withLength.size(), kPictures);
     copyOnly(withLength, kSize);
-    // For scale: 14 cameras x 25 pictures/s x 200 kB.
-    std::printf("needed for 14 cameras x 25/s x 200 kB: %.0f MB/s\n", 14 * 25 * 0.2);
+    // For scale: every camera at 25 pictures/s x 200 kB.
+    std::printf("needed for %d cameras x 25/s x 200 kB: %.0f MB/s\n", Veskat::kCameraCount,
+        Veskat::kCameraCount * 25 * 0.2);
     return 0;
 }

@@ -97,10 +97,12 @@ int main(int argc, char** argv)
     std::vector<double> reads;
     std::vector<double> writes;
     for (int i = 0; i < kReads; ++i)
-        reads.push_back(millisecondsOf([i] { Veskat::ReadCameraValue(i % 14, Veskat::CameraValue::Title); }));
+        reads.push_back(millisecondsOf(
+            [i] { Veskat::ReadCameraValue(i % Veskat::kCameraCount, Veskat::CameraValue::Title); }));
     for (int i = 0; i < kWrites; ++i)
         writes.push_back(millisecondsOf([i] {
-            Veskat::WriteCameraText(i % 14, Veskat::CameraValue::Title, "Camera " + std::to_string(i));
+            Veskat::WriteCameraText(
+                i % Veskat::kCameraCount, Veskat::CameraValue::Title, "Camera " + std::to_string(i));
         }));
 
     report("start-up seeding, empty store", empty);

@@ -14,6 +14,7 @@
 // minimise: the viewer shown, minimised, then restored.
 #include "bench/stream-bench/bench_clients.h"
 #include "bench/stream-bench/bench_viewer.h"
+#include "core/settings/camera_schema.h"
 #include "media/control/media_engine.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ namespace {
 struct Options {
     double seconds = 10;
     double warmup = 3;
-    int cameras = 14;
+    int cameras = Veskat::kCameraCount;
     int rounds = 3;
     QStringList sizes { "640x480", "1280x720", "1920x1080" };
     bool ffmpeg = true;
@@ -64,8 +65,8 @@ bool parse(const QStringList& args, Options& o)
             return false;
     }
     const bool knownMode = o.mode == "controls" || o.mode == "viewer" || o.mode == "minimise";
-    return knownMode && o.seconds > 0 && o.warmup >= 0 && o.cameras > 0 && o.cameras <= 14 && o.rounds > 0
-        && !o.sizes.isEmpty();
+    return knownMode && o.seconds > 0 && o.warmup >= 0 && o.cameras > 0 && o.cameras <= Veskat::kCameraCount
+        && o.rounds > 0 && !o.sizes.isEmpty();
 }
 
 double perPictureMs(double cpuSeconds, unsigned long long pictures)
@@ -148,8 +149,9 @@ int main(int argc, char** argv)
     Options o;
     if (!parse(app.arguments(), o)) {
         std::fprintf(stderr,
-            "usage: stream-bench [--seconds N] [--warmup N] [--cameras N (1..14)] [--rounds N] "
-            "[--sizes WxH,...] [--no-ffmpeg] [--mode controls|viewer|minimise]\n");
+            "usage: stream-bench [--seconds N] [--warmup N] [--cameras N (1..%d)] [--rounds N] "
+            "[--sizes WxH,...] [--no-ffmpeg] [--mode controls|viewer|minimise]\n",
+            Veskat::kCameraCount);
         return 2;
     }
     const QString buildDir = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../..");

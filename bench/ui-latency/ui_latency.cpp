@@ -146,13 +146,15 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption secondsOption("seconds", "Measuring time (default 30).", "S", "30");
-    const QCommandLineOption camerasOption("cameras", "Camera windows (default 14).", "N", "14");
+    const QString allCameras = QString::number(Veskat::kCameraCount);
+    const QCommandLineOption camerasOption(
+        "cameras", QStringLiteral("Camera windows (default %1).").arg(allCameras), "N", allCameras);
     const QCommandLineOption sizeOption("size", "Picture size (default 1280x720).", "WxH", "1280x720");
     const QCommandLineOption fpsOption("fps", "Pictures per second (default 25).", "F", "25");
     parser.addOptions({ secondsOption, camerasOption, sizeOption, fpsOption });
     parser.process(app);
     const int seconds = std::max(1, parser.value(secondsOption).toInt());
-    const int cameras = std::clamp(parser.value(camerasOption).toInt(), 1, 14);
+    const int cameras = std::clamp(parser.value(camerasOption).toInt(), 1, Veskat::kCameraCount);
 
     // veskat-testcam is found in the build tree this benchmark was built in.
     if (!veskat_test::getEnv("VESKAT_BUILD_DIR"))

@@ -1,9 +1,8 @@
 #include "core/media_contract/dispatch.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <limits>
+#include "core/util/decimal_text.h"
+
+#include <optional>
 
 namespace media {
 
@@ -65,39 +64,12 @@ const char* statusExplanation(std::int32_t status)
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Text as a late-bound caller converts it: surrounding blanks ignored, a
-// decimal number (a fraction rounds half to even), anything else is 0.
+// Text as a late-bound caller converts it: a decimal number (a fraction
+// rounds half to even), anything else, or a number out of range, is 0.
 std::int32_t textToInt32(const std::string& text)
 {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    if (begin == end)
-        return 0;
-    const std::string trimmed = text.substr(begin, end - begin);
-    // strtod would also take hexadecimal, "inf" and "nan": allow digits only.
-    for (char c : trimmed) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+'))
-            return 0;
-    }
-    errno = 0;
-    char* stop = nullptr;
-    const double value = std::strtod(trimmed.c_str(), &stop);
-    if (errno != 0 || stop != trimmed.c_str() + trimmed.size() || !std::isfinite(value))
-        return 0;
-    const double rounded = std::nearbyint(value); // default mode: half to even
-    if (rounded < static_cast<double>(std::numeric_limits<std::int32_t>::min())
-        || rounded > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return 0;
-    return static_cast<std::int32_t>(rounded);
+    const std::optional<double> number = util::parseDecimal(text);
+    return number ? util::roundToInt<std::int32_t>(*number).value_or(0) : 0;
 }
 
 } // namespace

@@ -1,57 +1,11 @@
 #include "core/settings/setting_value.h"
 
-#include <cctype>
-#include <charconv>
-#include <cmath>
-#include <limits>
+#include "core/util/decimal_text.h"
 
 namespace Veskat {
-namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The decimal number a text spells, blanks around it allowed: an optional
-// sign, digits with an optional fraction and exponent. No hexadecimal, no
-// "inf" or "nan".
-std::optional<double> parseDecimal(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
-        return std::nullopt;
-    double value = 0;
-    const auto [end, error]
-        = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return negative ? -value : value;
-}
-
-// Rounds to the nearest whole number, ties to even, and checks the range.
-template <typename Int> std::optional<Int> roundToInt(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    double rounded = std::round(value); // halves away from zero...
-    if (std::fabs(value - std::trunc(value)) == 0.5)
-        rounded = 2.0 * std::round(value / 2.0); // ...except exact halves, which go to even
-    if (rounded < static_cast<double>(std::numeric_limits<Int>::min())
-        || rounded > static_cast<double>(std::numeric_limits<Int>::max()))
-        return std::nullopt;
-    return static_cast<Int>(rounded);
-}
-
-} // namespace
+using util::parseDecimal;
+using util::roundToInt;
 
 SettingValue SettingValue::text(std::string value)
 {

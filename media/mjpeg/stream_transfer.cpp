@@ -6,6 +6,7 @@
 #include "media/mjpeg/extra_authorities.h"
 #include "media/mjpeg/stream_endpoint.h"
 #include "media/mjpeg/stream_url.h"
+#include "veskat_version.h"
 
 #include <algorithm>
 #include <charconv>
@@ -148,7 +149,7 @@ void StreamTransfer::open(CURLM* multi)
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 3L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, "veskat-cameras/1.3");
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, buildinfo::kUserAgent);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_config.timeoutMs));
     curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);

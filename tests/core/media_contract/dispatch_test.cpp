@@ -31,7 +31,9 @@ INSTANTIATE_TEST_SUITE_P(Values, ToInt32,
         ConversionCase { std::string("2.5"), 2 }, ConversionCase { std::string("3.5"), 4 },
         ConversionCase { std::string(""), 0 }, ConversionCase { std::string("abc"), 0 },
         ConversionCase { std::string("12abc"), 0 }, ConversionCase { std::string("0x10"), 0 },
-        ConversionCase { std::string("inf"), 0 }, ConversionCase { std::string("99999999999"), 0 }));
+        ConversionCase { std::string("inf"), 0 }, ConversionCase { std::string("99999999999"), 0 },
+        // The same reading as the settings': exponents, no locale's decimal comma.
+        ConversionCase { std::string("2.5e3"), 2500 }, ConversionCase { std::string("1,5"), 0 }));
 
 TEST(StatusMeaning, EveryCodeOfTheTableHasItsOwnWords)
 {

@@ -5,6 +5,7 @@
 #include "tests/media/control/test_pictures.h"
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
+#include "veskat_version.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,9 @@ TEST(CredentialScope, ACameraThatUsedDigestNeverGetsBasic)
     ASSERT_TRUE(waitForStatus(*control, media::Status::Unauthorized)) << statusOf(*control);
     ASSERT_FALSE(camera.authorizations().isEmpty());
     EXPECT_TRUE(camera.authorizations().first().startsWith("Digest "));
+    // Every request names the viewer with the release it is.
+    EXPECT_EQ(camera.userAgents().size(), camera.requests());
+    EXPECT_EQ(camera.userAgents().value(0), QByteArray("veskat-cameras/") + buildinfo::kVersion);
 
     // An impostor at the same address asks for Basic: it gets no password.
     camera.setChallenge(R"(Basic realm="cam")");

@@ -95,6 +95,8 @@ ChallengeServer::ChallengeServer()
                     for (const QByteArray& line : request.split('\n')) {
                         if (line.toLower().startsWith("authorization:"))
                             m_authorizations.append(line.mid(14).trimmed());
+                        if (line.toLower().startsWith("user-agent:"))
+                            m_userAgents.append(line.mid(11).trimmed());
                     }
                     socket->write("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: " + m_challenge
                         + "\r\nContent-Length: 0\r\n\r\n");

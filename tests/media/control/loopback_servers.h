@@ -47,7 +47,7 @@ private:
 };
 
 // A camera that answers every request with 401 and the challenge it is set
-// to, and keeps the Authorization headers it was sent.
+// to, and keeps the Authorization and User-Agent headers it was sent.
 class ChallengeServer : public QObject {
 public:
     ChallengeServer();
@@ -57,12 +57,14 @@ public:
     void setChallenge(QByteArray challenge) { m_challenge = std::move(challenge); }
     QString url() const;
     const QList<QByteArray>& authorizations() const { return m_authorizations; }
+    const QList<QByteArray>& userAgents() const { return m_userAgents; }
     int requests() const { return m_requests; }
 
 private:
     QTcpServer m_server;
     QByteArray m_challenge;
     QList<QByteArray> m_authorizations;
+    QList<QByteArray> m_userAgents;
     int m_requests = 0;
 };
 
