@@ -16,7 +16,8 @@
 
 #include <algorithm>
 
-frmCamera::frmCamera(QMdiArea* area)
+frmCamera::frmCamera(std::int16_t index, QMdiArea* area)
+    : m_ppCameraNum(index)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // A fixed dialog border: title and close button only.

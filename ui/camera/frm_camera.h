@@ -3,8 +3,8 @@
 // picture in its media control `AMC`, the camera's title in `lblCamera` under
 // it, and `tmrReconnect`, which drives the status monitor every 30 s.
 //
-// Set-up runs in the constructor: it takes the camera index from
-// camera::IndexHandOver, sizes the window by Module1::CameraSize, reads the
+// Set-up runs in the constructor: it takes the camera index the frame gives
+// it, sizes the window by Module1::CameraSize, reads the
 // camera's settings and starts the stream. A window whose media control cannot
 // be made still opens with its title and says so in its picture area.
 //
@@ -54,7 +54,8 @@ public:
     static constexpr int kReconnectIntervalMs = 30000;
 
     // With `area` the window opens inside that frame's client area.
-    explicit frmCamera(QMdiArea* area = nullptr);
+    // `index` is the camera's (0 to Module1::MaxCameraIndex), as the frame counts them.
+    explicit frmCamera(std::int16_t index, QMdiArea* area = nullptr);
     ~frmCamera() override;
 
     int ppCameraNum() const { return m_ppCameraNum; }

@@ -4,7 +4,6 @@
 #include "core/settings/process_state.h"
 #include "media/control/media_control.h"
 #include "media/mjpeg/stream_url.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 #include "ui/camera/plain_text.h"
 
@@ -47,7 +46,6 @@ void frmCamera::setUp()
             AMC->putProperty(dispId, value);
     };
 
-    m_ppCameraNum = camera::IndexHandOver;
     const int index = m_ppCameraNum;
 
     applySizeOffset(Module1::CameraSize);

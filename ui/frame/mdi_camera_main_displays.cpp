@@ -1,7 +1,6 @@
 // Opening, reloading and storing the positions of the camera windows.
 #include "core/settings/camera_schema.h"
 #include "core/settings/process_state.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 #include "ui/frame/mdi_camera_main.h"
 #include "ui/twips/screen_dpi.h"
@@ -52,11 +51,10 @@ void MDICameraMain::LoadDisplays(int /*fRefresh*/)
             windows.remove(window);
     }
 
-    camera::IndexHandOver = 0;
     for (int i = 0; i <= Module1::MaxCameraIndex; ++i) {
         if (Veskat::ReadCameraValue(i, Veskat::CameraValue::ShowMe).equalsNumber(1)) {
             try {
-                auto* window = new frmCamera(m_mdiArea);
+                auto* window = new frmCamera(static_cast<std::int16_t>(i), m_mdiArea);
                 connectCamera(window);
                 window->setWindowTitle(QStringLiteral("*Camera #%1").arg(i + 1));
                 window->show();
@@ -64,7 +62,6 @@ void MDICameraMain::LoadDisplays(int /*fRefresh*/)
                 // One camera window that cannot be made must not keep the others from opening.
             }
         }
-        ++camera::IndexHandOver;
     }
 }
 

@@ -7,7 +7,6 @@
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 #include "tests/ui/camera/recording_media_control.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 #include "ui/camera/snapshot.h"
 
@@ -96,8 +95,7 @@ protected:
     frmCamera* open(int index, const std::string& title)
     {
         WriteCameraText(index, CameraValue::Title, title);
-        camera::IndexHandOver = static_cast<std::int16_t>(index);
-        auto* window = new frmCamera(&m_area);
+        auto* window = new frmCamera(static_cast<std::int16_t>(index), &m_area);
         m_area.show();
         m_area.setActiveSubWindow(window);
         m_messages = std::make_unique<QSignalSpy>(window, &frmCamera::message);

@@ -6,7 +6,6 @@
 #include "core/settings/registry_access.h"
 #include "tests/support/test_env.h"
 #include "tests/ui/camera/recording_media_control.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 #include "ui/twips/screen_dpi.h"
 #include "ui/twips/twips.h"
@@ -44,11 +43,7 @@ protected:
         Module1::CameraSize = 0;
     }
 
-    frmCamera* open(int index)
-    {
-        camera::IndexHandOver = static_cast<std::int16_t>(index);
-        return new frmCamera(&m_area);
-    }
+    frmCamera* open(int index) { return new frmCamera(static_cast<std::int16_t>(index), &m_area); }
 
     static std::vector<MediaCall> callsOf(const frmCamera* window)
     {

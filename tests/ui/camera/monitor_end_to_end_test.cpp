@@ -7,7 +7,6 @@
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 #include "tests/ui/camera/forwarding_control.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 
 #include <QCoreApplication>
@@ -150,8 +149,7 @@ protected:
             m_control = new ForwardingControl(parent, m_record);
             return m_control;
         });
-        camera::IndexHandOver = kIndex;
-        m_window = new frmCamera(m_area);
+        m_window = new frmCamera(kIndex, m_area);
         m_window->setCaption("*Camera #3");
         m_window->show();
         camera::setMediaControlFactory({});

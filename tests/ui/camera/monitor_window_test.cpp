@@ -4,7 +4,6 @@
 #include "core/settings/registry_access.h"
 #include "tests/support/test_env.h"
 #include "tests/ui/camera/recording_control.h"
-#include "ui/camera/camera_hand_over.h"
 #include "ui/camera/frm_camera.h"
 
 #include <QApplication>
@@ -58,8 +57,7 @@ protected:
         Veskat::CreateRegistryKey(HKEY_LOCAL_MACHINE, Veskat::CameraKeyPath(index), Veskat::kLocalMachine);
         Veskat::WriteCameraNumber(index, Veskat::CameraValue::Debug, debugLevel);
         Veskat::WriteCameraText(index, Veskat::CameraValue::IPAddress, "127.0.0.1:9");
-        camera::IndexHandOver = static_cast<std::int16_t>(index);
-        auto* w = new frmCamera(m_area);
+        auto* w = new frmCamera(static_cast<std::int16_t>(index), m_area);
         w->setCaption("*Camera #" + std::to_string(index + 1));
         w->show();
         m_windows.push_back(w);
