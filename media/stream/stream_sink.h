@@ -2,9 +2,9 @@
 // What the network and decode threads tell the side that shows a stream:
 // its status changed, a decoded picture is ready to be taken.
 //
-// Thread: called from any thread (network, decode, UI), under StreamState's
-// locks; an implementation returns at once and never calls back into the
-// StreamState. Once StreamState::detach() has returned, it is not called again.
+// Thread: called from any thread (network, decode, UI), with none of
+// StreamState's own locks held, one call at a time; an implementation
+// returns soon. Once StreamState::detach() has returned, it is not called again.
 #include <cstdint>
 
 namespace media {

@@ -35,20 +35,47 @@ void StreamState::detach()
     m_sink = nullptr;
 }
 
-// The sink is called under the sink lock, so a control cannot finish
-// detaching (its destructor's first step) while a thread is calling it.
+// Called under the state's locks: the news waits in the outbox, in order,
+// until deliver() runs with no lock of the state held but the sink's.
 void StreamState::postStatus(std::int32_t status)
 {
-    std::lock_guard lock(m_sinkMutex);
-    if (m_sink)
-        m_sink->streamStatusChanged(status);
+    std::lock_guard lock(m_outboxMutex);
+    m_outboxStatuses.push_back(status);
 }
 
 void StreamState::postPictureReady()
 {
-    std::lock_guard lock(m_sinkMutex);
-    if (m_sink)
-        m_sink->pictureReady();
+    std::lock_guard lock(m_outboxMutex);
+    m_outboxPicture = true;
+}
+
+// The sink is called under the sink lock only, so a control cannot finish
+// detaching (its destructor's first step) while a thread is calling it, and
+// the sink may call back into the state. One thread at a time empties the
+// outbox, so the statuses reach the sink in the order they were set.
+void StreamState::deliver()
+{
+    std::lock_guard sinkLock(m_sinkMutex);
+    for (;;) {
+        std::optional<std::int32_t> status;
+        {
+            std::lock_guard lock(m_outboxMutex);
+            if (!m_outboxStatuses.empty()) {
+                status = m_outboxStatuses.front();
+                m_outboxStatuses.pop_front();
+            } else if (!m_outboxPicture) {
+                return;
+            }
+            if (!status)
+                m_outboxPicture = false;
+        }
+        if (!m_sink)
+            continue;
+        if (status)
+            m_sink->streamStatusChanged(*status);
+        else
+            m_sink->pictureReady();
+    }
 }
 
 std::int32_t StreamState::status() const
@@ -63,8 +90,8 @@ std::string StreamState::detail() const
     return m_detail;
 }
 
-// Called with m_statusMutex held, and posts under it, so that the control
-// sees the changes in the order they happened.
+// Called with m_statusMutex held; posts under it, so that the control sees
+// the changes in the order they happened.
 bool StreamState::setStatusLocked(std::int32_t status, std::string detail)
 {
     const bool changed = status != m_status;
@@ -94,6 +121,7 @@ void StreamState::dropPicturesLocked()
 
 std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard lock(m_statusMutex);
     dropPicturesLocked();
     setStatusLocked(status, std::move(detail));
@@ -105,6 +133,7 @@ std::uint64_t StreamState::beginSession(std::int32_t status, std::string detail)
 
 void StreamState::endSession()
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard lock(m_statusMutex);
     ++m_session;
     dropPicturesLocked();
@@ -125,6 +154,7 @@ bool StreamState::sessionOver(std::uint64_t session) const
 
 bool StreamState::setStatus(std::uint64_t session, std::int32_t status, std::string detail)
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard lock(m_statusMutex);
     if (session != m_session)
         return false;
@@ -145,6 +175,7 @@ std::uint64_t StreamState::beginConnection(std::uint64_t session)
 
 void StreamState::partArrived(std::uint64_t session)
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard lock(m_statusMutex);
     if (session == m_session && m_status == Status::Stalled)
         setStatusLocked(m_decodedOnConnection ? Status::Playing : Status::WaitingForPicture, {});
@@ -152,6 +183,7 @@ void StreamState::partArrived(std::uint64_t session)
 
 void StreamState::markStalled(std::uint64_t session)
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard lock(m_statusMutex);
     if (session == m_session && m_status == Status::Playing)
         setStatusLocked(Status::Stalled, {});
@@ -229,6 +261,7 @@ bool StreamState::finishDecode()
 // its check and the ready slot (see dropPicturesLocked).
 void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture)
 {
+    const DeliverAfterUnlock deliver(*this);
     std::lock_guard statusLock(m_statusMutex);
     if (from.session != m_session)
         return;
@@ -266,6 +299,7 @@ void StreamState::pictureDecoded(const EncodedPicture& from, ReadyPicture&& pict
 
 void StreamState::pictureFailed(const EncodedPicture& from, const std::string& reason)
 {
+    const DeliverAfterUnlock deliver(*this);
     m_counters.skipped.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(m_statusMutex);
     if (from.session != m_session || from.connection != m_connection || m_decodedOnConnection)

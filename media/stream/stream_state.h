@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -161,13 +162,24 @@ public:
 private:
     void postStatus(std::int32_t status);
     void postPictureReady();
+    void deliver();
+    // Declared before a method's locks, so that it delivers after they are released.
+    struct DeliverAfterUnlock {
+        StreamState& state;
+        ~DeliverAfterUnlock() { state.deliver(); }
+    };
     bool setStatusLocked(std::int32_t status, std::string detail);
     void dropPicturesLocked();
 
     std::mutex m_sinkMutex;
     StreamSink* m_sink; // guarded by m_sinkMutex; null once detached
+    std::mutex m_outboxMutex;
+    std::deque<std::int32_t> m_outboxStatuses; // guarded by m_outboxMutex
+    bool m_outboxPicture = false; // guarded by m_outboxMutex
 
-    // Locks are taken in the order m_statusMutex, m_pictureMutex, m_sinkMutex.
+    // Locks are taken in the order m_statusMutex, m_pictureMutex,
+    // m_outboxMutex; and m_sinkMutex, m_outboxMutex. The sink is called with
+    // m_sinkMutex alone held.
     mutable std::mutex m_statusMutex;
     std::uint64_t m_session = 0;
     std::uint64_t m_connection = 0;

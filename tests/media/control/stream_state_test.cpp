@@ -22,11 +22,25 @@ using media::StreamState;
 
 class RecordingSink final : public media::StreamSink {
 public:
-    void streamStatusChanged(std::int32_t status) override { statuses.push_back(status); }
-    void pictureReady() override { ++picturesReady; }
+    void streamStatusChanged(std::int32_t status) override
+    {
+        statuses.push_back(status);
+        // The state holds none of its own locks while it calls (this would hang otherwise).
+        if (readBack)
+            readBackStatuses.push_back(readBack->status());
+    }
+    void pictureReady() override
+    {
+        ++picturesReady;
+        if (readBack)
+            readBackReady = readBack->takeReadyPicture().has_value();
+    }
 
     std::vector<std::int32_t> statuses;
     int picturesReady = 0;
+    media::StreamState* readBack = nullptr;
+    std::vector<std::int32_t> readBackStatuses;
+    bool readBackReady = false;
 };
 
 class StreamStateTest : public testing::Test {
@@ -299,3 +313,14 @@ INSTANTIATE_TEST_SUITE_P(Detach, DetachedSink,
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+TEST_F(StreamStateTest, TheSinkIsCalledWithNoLockOfTheStateHeld)
+{
+    sink.readBack = &state;
+    state.setStatus(session, Status::WaitingForPicture);
+    offer("first");
+    decodeWaiting();
+    EXPECT_EQ(
+        sink.readBackStatuses, (std::vector<std::int32_t> { Status::WaitingForPicture, Status::Playing }));
+    EXPECT_TRUE(sink.readBackReady);
+}
