@@ -1,5 +1,6 @@
 #include "ui/camera/frm_camera.h"
 
+#include "core/settings/process_state.h"
 #include "media/control/media_control.h"
 #include "ui/camera/media_factory.h"
 #include "ui/resources/camera_icon.h"
@@ -99,14 +100,65 @@ void frmCamera::applySizeOffset(int offsetTwips)
     // The picture area grows; the label moves down with it and widens.
     const QRect picture(
         px(kPictureLeft), py(kPictureTop), width(kPictureWidth + offset), height(kPictureHeight + offset));
-    if (QWidget* area = pictureArea())
-        area->setGeometry(picture);
+    placePictureArea(picture);
     lblCamera->setGeometry(px(kLabelLeft), std::max(0, py(kLabelTop + offset)), width(kLabelWidth + offset),
         height(kLabelHeight));
 
     if (layout())
         layout()->activate();
     setFixedSize(minimumSizeHint());
+}
+
+void frmCamera::placePictureArea(const QRect& geometry)
+{
+    if (m_pictureLent)
+        m_pictureGeometry = geometry;
+    else if (QWidget* area = pictureArea())
+        area->setGeometry(geometry);
+}
+
+QSize frmCamera::pictureAreaSize() const
+{
+    if (m_pictureLent)
+        return m_pictureGeometry.size();
+    const QWidget* area = pictureArea();
+    return area ? area->size() : QSize();
+}
+
+QSize frmCamera::pictureShape() const
+{
+    if (AMC && !AMC->pictureSize().isEmpty())
+        return AMC->pictureSize();
+    const platform::ScreenDpi dpi = platform::screenDpi(this);
+    return { platform::twipsToPixelSize(kPictureWidth, dpi.x),
+        platform::twipsToPixelSize(kPictureHeight, dpi.y) };
+}
+
+void frmCamera::setPictureSize(QSize picture)
+{
+    const platform::ScreenDpi dpi = platform::screenDpi(this);
+    const auto width = [&](double twips) { return platform::twipsToPixelSize(twips, dpi.x); };
+    const auto height = [&](double twips) { return platform::twipsToPixelSize(twips, dpi.y); };
+    // The designed margins around the picture and the label stay as they are.
+    const int left = width(kPictureLeft);
+    const int right = width(kClientWidth - kPictureLeft - kPictureWidth);
+    const int top = height(kPictureTop);
+    const int gap = height(kLabelTop - kPictureTop - kPictureHeight);
+    const int label = height(kLabelHeight);
+    const int bottom = height(kClientHeight - kLabelTop - kLabelHeight);
+    picture = picture.expandedTo(QSize(1, 1));
+
+    m_client->setFixedSize(left + picture.width() + right, top + picture.height() + gap + label + bottom);
+    placePictureArea(QRect(QPoint(left, top), picture));
+    lblCamera->setGeometry(left, top + picture.height() + gap, picture.width(), label);
+    if (layout())
+        layout()->activate();
+    setFixedSize(minimumSizeHint());
+}
+
+void frmCamera::restoreDesignedSize()
+{
+    applySizeOffset(Module1::CameraSize);
 }
 
 void frmCamera::placeAt(float leftTwips, float topTwips)

@@ -105,6 +105,19 @@ public:
     void takePictureBack();
     bool pictureLent() const { return m_pictureLent; }
 
+    // Arranging the wall (the frame's "View" menu) sizes the window by its
+    // picture area; its position and its stored "Left"/"Top" stay as they are.
+    // The picture area's size, lent or not.
+    QSize pictureAreaSize() const;
+    // The shape the picture keeps when tiled: the camera's own picture once
+    // one arrived, else the designed picture area.
+    QSize pictureShape() const;
+    // The window resized around a picture area of `picture` pixels, the label
+    // under it as wide.
+    void setPictureSize(QSize picture);
+    // Back to the size set-up gave it ("CameraSize0to1500").
+    void restoreDesignedSize();
+
 signals:
     // A double-click on the picture, or Enter: show it enlarged, or back.
     void enlargeRequested();
@@ -127,6 +140,8 @@ private:
     void createControls();
     void setUp();
     void applySizeOffset(int offsetTwips);
+    // Where the picture area sits in the window, kept for later while it is lent.
+    void placePictureArea(const QRect& geometry);
     void placeAt(float leftTwips, float topTwips);
     // Appends one line to this camera's debug log (frm_camera_monitor.cpp).
     void AppendDebugLog(const std::string& text);

@@ -48,7 +48,9 @@ MDICameraMain::MDICameraMain(QWidget* parent)
     setCentralWidget(m_mdiArea);
 
     createActions();
+    createViewActions();
     createMenus();
+    createViewMenu();
 
     m_wallStatus = new CameraWallStatus(m_mdiArea, statusBar());
     m_enlarged = new EnlargedCameraView(this);
