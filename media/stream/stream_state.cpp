@@ -274,6 +274,25 @@ void StreamState::pictureFailed(const EncodedPicture& from, const std::string& r
         setStatusLocked(Status::NotMjpeg, reason.empty() ? "no picture of the stream decodes" : reason);
 }
 
+void StreamState::framePictureDecoded(std::uint64_t session, std::uint64_t connection, ReadyPicture&& picture)
+{
+    EncodedPicture from;
+    from.session = session;
+    from.connection = connection;
+    {
+        std::lock_guard lock(m_pictureMutex);
+        from.order = ++m_offered;
+    }
+    m_counters.received.fetch_add(1, std::memory_order_relaxed);
+    pictureDecoded(from, std::move(picture));
+}
+
+bool StreamState::picturesWanted() const
+{
+    std::lock_guard lock(m_pictureMutex);
+    return m_seen || !m_connectionProven.load();
+}
+
 std::optional<ReadyPicture> StreamState::takeReadyPicture()
 {
     std::lock_guard lock(m_pictureMutex);
