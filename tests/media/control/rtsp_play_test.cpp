@@ -79,8 +79,8 @@ TEST_P(RtspFails, WithItsStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, RtspFails,
-    testing::Values(FailCase { { "--user", "root", "--password", "right" }, {}, "wrong", media::Status::Unauthorized,
-                        "RTSP 401 Unauthorized" },
+    testing::Values(FailCase { { "--user", "root", "--password", "right" }, {}, "wrong",
+                        media::Status::Unauthorized, "RTSP 401 Unauthorized" },
         FailCase { { "--user", "root", "--password", "right", "--auth", "digest" }, {}, "wrong",
             media::Status::Unauthorized, "RTSP 401 Unauthorized" },
         FailCase { {}, "/nothing-here", {}, media::Status::HttpError, "RTSP 404 Not Found" },
