@@ -191,6 +191,7 @@ RtspFailure RtspStream::play(RtspTransport transport, bool& pictured)
                 m_decoders.schedule(m_state);
             continue;
         }
+        m_state->counters().received.fetch_add(1, std::memory_order_relaxed);
         // Unseen, nothing is decoded; seen again, decoding starts at a key frame.
         if (!m_state->picturesWanted()) {
             m_state->counters().unseen.fetch_add(1, std::memory_order_relaxed);

@@ -283,7 +283,6 @@ void StreamState::framePictureDecoded(std::uint64_t session, std::uint64_t conne
         std::lock_guard lock(m_pictureMutex);
         from.order = ++m_offered;
     }
-    m_counters.received.fetch_add(1, std::memory_order_relaxed);
     pictureDecoded(from, std::move(picture));
 }
 

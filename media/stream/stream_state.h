@@ -118,7 +118,8 @@ public:
     void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
     void pictureFailed(const EncodedPicture& from, const std::string& reason = {});
     // A source that decodes on its own thread (RTSP video): a picture of
-    // `connection` decoded, ordered after every part offered before it.
+    // `connection` decoded, ordered after every part offered before it. The
+    // source counts what it received itself.
     void framePictureDecoded(std::uint64_t session, std::uint64_t connection, ReadyPicture&& picture);
     // Whether such a source should decode at all: the area is seen, or no
     // picture of the connection has shown the stream works yet.

@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,11 +46,15 @@ TEST_P(RtspPlays, PicturesOfTheRightSizeAreDrawn)
     EXPECT_EQ(statusOf(*control), media::Status::Stopped);
 }
 
+PlayCase plain(QStringList args)
+{
+    return PlayCase { std::move(args), {}, {}, {} };
+}
+
 INSTANTIATE_TEST_SUITE_P(Codecs, RtspPlays,
-    testing::Values(PlayCase { { "--codec", "h264" } }, PlayCase { { "--codec", "h265" } },
-        PlayCase { { "--codec", "mjpeg" } },
+    testing::Values(plain({ "--codec", "h264" }), plain({ "--codec", "h265" }), plain({ "--codec", "mjpeg" }),
         // The camera refuses RTP over TCP: the control goes over UDP.
-        PlayCase { { "--codec", "h264", "--transports", "udp" } },
+        plain({ "--codec", "h264", "--transports", "udp" }),
         PlayCase { { "--user", "root", "--password", "p@ss", "--auth", "digest" }, {}, "root", "p@ss" },
         PlayCase { { "--user", "root", "--password", "pass" }, "root:pass", "other", "wrong" }));
 
@@ -97,6 +103,42 @@ TEST(RtspAddresses, RtspsAndBrokenAddressesGive1031)
         EXPECT_EQ(statusOf(*control), media::Status::InvalidUrl) << url;
         EXPECT_FALSE(control->statusDetail().contains(QStringLiteral("pw"))) << url;
     }
+}
+
+} // namespace
+
+namespace {
+
+bool waitForStats(
+    const media::MjpegControl& control, const std::function<bool(const media::MediaStats&)>& done)
+{
+    return QTest::qWaitFor([&] { return done(control.stats()); }, media_test::kDeadlineMs);
+}
+
+// Hidden, an H.264 stream keeps playing and decodes nothing; shown again, it
+// draws from the next key frame.
+TEST(RtspSeen, AHiddenControlDecodesNothingUntilShown)
+{
+    RtspTestcamProcess camera({ "--size", "320x240", "--gop", "10" }, 60);
+    ASSERT_TRUE(camera.started()) << camera.errorOutput().toStdString();
+    auto control = makeControl();
+    ASSERT_TRUE(control);
+    configure(*control, camera.url());
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Playing)) << statusOf(*control);
+    ASSERT_TRUE(waitForStats(*control, [](const media::MediaStats& s) { return s.drawn >= 2; }));
+
+    control->hide();
+    ASSERT_TRUE(waitForStats(*control, [](const media::MediaStats& s) { return s.unseen >= 2; }));
+    const media::MediaStats before = control->stats();
+    ASSERT_TRUE(
+        waitForStats(*control, [&](const media::MediaStats& s) { return s.unseen >= before.unseen + 10; }));
+    EXPECT_EQ(control->stats().decoded, before.decoded);
+    EXPECT_EQ(statusOf(*control), media::Status::Playing);
+
+    control->show();
+    EXPECT_TRUE(
+        waitForStats(*control, [&](const media::MediaStats& s) { return s.drawn >= before.drawn + 3; }));
 }
 
 } // namespace
