@@ -93,6 +93,30 @@ INSTANTIATE_TEST_SUITE_P(Faults, RtspFails,
         // Pictures stop, RTCP and keep-alive answers go on: stalled.
         FailCase { { "--stall-after", "1" }, {}, {}, media::Status::Stalled, "" }));
 
+// Stalled past the network timeout, the session is dropped and retried as
+// 1025, though the camera still answers keep-alives and sends RTCP.
+TEST(RtspStall, PastTheTimeoutTheSessionIsDroppedAsLost)
+{
+    RtspTestcamProcess camera({ "--stall-after", "1" }, 60);
+    ASSERT_TRUE(camera.started()) << camera.errorOutput().toStdString();
+    auto control = makeControl();
+    ASSERT_TRUE(control);
+    configure(*control, camera.url(), {}, {}, 7000);
+    control->invoke(media::DispId::Start);
+    ASSERT_TRUE(waitForStatus(*control, media::Status::Stalled)) << statusOf(*control);
+    QString detail;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (statusOf(*control) != media::Status::ConnectionFailed)
+                return false;
+            detail = control->statusDetail();
+            return true;
+        },
+        media_test::kDeadlineMs))
+        << statusOf(*control);
+    EXPECT_EQ(detail.toStdString(), "No picture for 7 s");
+}
+
 TEST(RtspAddresses, RtspsAndBrokenAddressesGive1031)
 {
     auto control = makeControl();
