@@ -74,6 +74,10 @@ int RtspStream::interrupted(void* opaque)
     const auto silent = Clock::now() - self->m_lastPicture;
     if (!self->m_waitingForPicture && silent > kStallAfter)
         self->m_state->markStalled(self->m_session);
+    if (self->m_overUdp && self->m_waitingForPicture && silent > kUdpSilence) {
+        self->m_udpSilent = true;
+        return 1;
+    }
     if (silent > self->m_timeout) {
         self->m_timedOut = true;
         return 1;
@@ -94,6 +98,8 @@ void RtspStream::run()
             transport = RtspTransport::Udp;
             continue;
         }
+        // Every new connection tries TCP first again.
+        transport = RtspTransport::Tcp;
         if (pictured)
             delay = kFirstRetryDelay;
         m_state->setStatus(m_session, failure.status, failure.detail);
@@ -112,6 +118,8 @@ RtspFailure RtspStream::play(RtspTransport transport, bool& pictured)
     m_lastPicture = Clock::now();
     m_waitingForPicture = true;
     m_timedOut = false;
+    m_udpSilent = false;
+    m_overUdp = false;
 
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
@@ -152,6 +160,8 @@ RtspFailure RtspStream::play(RtspTransport transport, bool& pictured)
             return { Status::NotMjpeg, std::string("no decoder for ") + avcodec_get_name(codecId), false };
     }
     m_state->setStatus(m_session, Status::WaitingForPicture);
+    m_lastPicture = Clock::now();
+    m_overUdp = transport == RtspTransport::Udp;
 
     const AvPacket packet(av_packet_alloc());
     const AvFrame frame(av_frame_alloc());
@@ -167,6 +177,8 @@ RtspFailure RtspStream::play(RtspTransport transport, bool& pictured)
             return { m_state->status(), m_state->detail(), false };
         const int error = av_read_frame(input.get(), packet.get());
         if (error < 0) {
+            if (m_udpSilent)
+                return { Status::ConnectionFailed, "No picture over UDP: trying TCP again", false };
             if (m_timedOut)
                 return { Status::ConnectionFailed,
                     "No picture for " + std::to_string(m_timeout.count() / 1000) + " s", false };

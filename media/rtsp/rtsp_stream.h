@@ -32,6 +32,9 @@ public:
     static constexpr std::chrono::milliseconds kStallAfter { 5000 };
     static constexpr std::chrono::milliseconds kFirstRetryDelay { 250 };
     static constexpr std::chrono::milliseconds kMaxRetryDelay { 2000 };
+    // A session over UDP that brings no picture this long is given up for
+    // TCP: a firewall may drop the camera's UDP packets.
+    static constexpr std::chrono::milliseconds kUdpSilence { 3000 };
 
     RtspStream(
         std::shared_ptr<StreamState> state, StreamConfig config, std::uint64_t session, DecodePool& decoders);
@@ -68,6 +71,8 @@ private:
     Clock::time_point m_lastPicture {};
     bool m_waitingForPicture = false; // the deadline counts from the connection's start
     bool m_timedOut = false;
+    bool m_udpSilent = false;
+    bool m_overUdp = false; // the session is set up over UDP and playing
     std::chrono::milliseconds m_timeout;
 
     std::thread m_thread; // last: started once everything above is ready
