@@ -57,6 +57,7 @@ void MediaEngine::shutdown()
 void MediaEngine::stopThreads()
 {
     m_network->stopThread();
+    m_rtsp->stopAll();
     m_decoders->stop();
 }
 
@@ -68,7 +69,9 @@ MediaEngine::MediaEngine()
     try {
         m_decoders = std::make_unique<DecodePool>(kDecodeThreads);
         m_network = std::make_unique<NetworkThread>(*m_decoders, m_clock);
+        m_rtsp = std::make_unique<RtspSources>(*m_decoders);
     } catch (...) {
+        m_rtsp.reset();
         m_network.reset();
         m_decoders.reset();
         curl_global_cleanup();
@@ -79,6 +82,7 @@ MediaEngine::MediaEngine()
 MediaEngine::~MediaEngine()
 {
     m_network.reset();
+    m_rtsp.reset();
     m_decoders.reset();
     if (m_curlReady)
         curl_global_cleanup();

@@ -8,6 +8,7 @@
 // from any thread.
 #include "media/decode/decode_pool.h"
 #include "media/mjpeg/network_thread.h"
+#include "media/rtsp/rtsp_sources.h"
 #include "media/timing/monotonic_clock.h"
 
 #include <memory>
@@ -33,6 +34,8 @@ public:
 
     NetworkThread& network() { return *m_network; }
     DecodePool& decoders() { return *m_decoders; }
+    // UI thread only.
+    RtspSources& rtsp() { return *m_rtsp; }
 
 private:
     void stopThreads();
@@ -43,6 +46,7 @@ private:
     // decoders, stops first.
     std::unique_ptr<DecodePool> m_decoders;
     std::unique_ptr<NetworkThread> m_network;
+    std::unique_ptr<RtspSources> m_rtsp;
 };
 
 // Shuts the media engine down when it goes out of scope: declared right

@@ -5,6 +5,7 @@
 #include "media/control/seen_on_screen.h"
 #include "media/mjpeg/extra_authorities.h"
 #include "media/mjpeg/stream_url.h"
+#include "media/rtsp/rtsp_address.h"
 #include "media/stream/stream_state.h"
 
 #include <QMetaObject>
@@ -81,6 +82,7 @@ MjpegControl::~MjpegControl()
     m_state->detach();
     m_state->endSession();
     m_engine.network().stop(m_state);
+    m_engine.rtsp().stop(m_state);
 }
 
 void MjpegControl::putProperty(int dispId, const DispValue& value)
@@ -151,8 +153,13 @@ void MjpegControl::start()
         m_startedUrl = m_url;
         update();
     }
+    m_engine.rtsp().stop(m_state);
     if (!util::equalsAsciiLower(m_mediaType, "mjpeg")) {
         m_state->beginSession(Status::NotMjpeg, "media type \"" + m_mediaType + "\" is not supported");
+        m_engine.network().stop(m_state);
+        return;
+    }
+    if (startRtsp()) {
         m_engine.network().stop(m_state);
         return;
     }
@@ -182,6 +189,26 @@ void MjpegControl::stop()
 {
     m_state->endSession();
     m_engine.network().stop(m_state);
+    m_engine.rtsp().stop(m_state);
+}
+
+// The address's scheme chooses the source; rtsp:// plays through libavformat.
+bool MjpegControl::startRtsp()
+{
+    if (isRtspsUrl(m_url)) {
+        m_state->beginSession(Status::InvalidUrl, "rtsps:// (RTSP over TLS) is not supported");
+        return true;
+    }
+    if (!isRtspUrl(m_url))
+        return false;
+    if (!isValidRtspUrl(m_url)) {
+        m_state->beginSession(Status::InvalidUrl, urlForDisplay(m_url));
+        return true;
+    }
+    m_state->setArea(size() * devicePixelRatioF());
+    const std::uint64_t session = m_state->beginSession(Status::Connecting);
+    m_engine.rtsp().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, nullptr }, session);
+    return true;
 }
 
 std::int32_t MjpegControl::status() const

@@ -89,6 +89,8 @@ private:
     void onPictureReady();
 
     void start();
+    // True when the address is an rtsp(s):// one, which it then started or refused.
+    bool startRtsp();
     void stop();
     void paintMessage(class QPainter& painter, const QString& headline, const QString& detail);
     void updateSeen();

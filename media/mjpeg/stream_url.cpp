@@ -106,7 +106,8 @@ bool hasAnyAddressHost(const std::string& url)
 
 std::string streamUrlForAddress(const std::string& address)
 {
-    if (util::startsWithAsciiLower(address, "http://") || util::startsWithAsciiLower(address, "https://"))
+    if (util::startsWithAsciiLower(address, "http://") || util::startsWithAsciiLower(address, "https://")
+        || util::startsWithAsciiLower(address, "rtsp://") || util::startsWithAsciiLower(address, "rtsps://"))
         return address;
     return "http://" + address + "/axis-cgi/mjpg/video.cgi";
 }

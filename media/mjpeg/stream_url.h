@@ -17,7 +17,8 @@ bool isValidStreamUrl(const std::string& url);
 bool hasAnyAddressHost(const std::string& url);
 
 // The stream URL for a camera's address setting: the setting itself when it
-// is a whole URL (it starts with "http://" or "https://", in any case), else
+// is a whole URL (it starts with "http://", "https://", "rtsp://" or
+// "rtsps://", in any case), else
 // "http://" + address + "/axis-cgi/mjpg/video.cgi" with the address as stored.
 std::string streamUrlForAddress(const std::string& address);
 

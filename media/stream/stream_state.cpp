@@ -308,6 +308,24 @@ void StreamState::pictureFailed(const EncodedPicture& from, const std::string& r
         setStatusLocked(Status::NotMjpeg, reason.empty() ? "no picture of the stream decodes" : reason);
 }
 
+void StreamState::framePictureDecoded(std::uint64_t session, std::uint64_t connection, ReadyPicture&& picture)
+{
+    EncodedPicture from;
+    from.session = session;
+    from.connection = connection;
+    {
+        std::lock_guard lock(m_pictureMutex);
+        from.order = ++m_offered;
+    }
+    pictureDecoded(from, std::move(picture));
+}
+
+bool StreamState::picturesWanted() const
+{
+    std::lock_guard lock(m_pictureMutex);
+    return m_seen || !m_connectionProven.load();
+}
+
 std::optional<ReadyPicture> StreamState::takeReadyPicture()
 {
     std::lock_guard lock(m_pictureMutex);

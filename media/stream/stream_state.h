@@ -118,6 +118,13 @@ public:
     // made ready before it, is not made ready.
     void pictureDecoded(const EncodedPicture& from, ReadyPicture&& picture);
     void pictureFailed(const EncodedPicture& from, const std::string& reason = {});
+    // A source that decodes on its own thread (RTSP video): a picture of
+    // `connection` decoded, ordered after every part offered before it. The
+    // source counts what it received itself.
+    void framePictureDecoded(std::uint64_t session, std::uint64_t connection, ReadyPicture&& picture);
+    // Whether such a source should decode at all: the area is seen, or no
+    // picture of the connection has shown the stream works yet.
+    bool picturesWanted() const;
     // UI thread: the newest decoded picture, if one arrived since the last call.
     std::optional<ReadyPicture> takeReadyPicture();
 
@@ -192,7 +199,7 @@ private:
 
     bool mayDecodeLocked() const;
 
-    std::mutex m_pictureMutex;
+    mutable std::mutex m_pictureMutex;
     std::optional<EncodedPicture> m_waiting;
     bool m_scheduled = false; // queued for or being decoded
     std::optional<ReadyPicture> m_ready;
