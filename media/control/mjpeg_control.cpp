@@ -181,7 +181,7 @@ void MjpegControl::start()
     const char* extraCa = std::getenv(kExtraCaVariable);
     m_engine.network().start(m_state,
         StreamConfig { m_url, m_user, m_password, m_timeoutMs,
-            extraCa && *extraCa ? extraAuthorities(extraCa) : nullptr },
+            extraCa && *extraCa ? extraAuthorities(extraCa) : nullptr, m_digest },
         session);
 }
 
@@ -207,7 +207,8 @@ bool MjpegControl::startRtsp()
     }
     m_state->setArea(size() * devicePixelRatioF());
     const std::uint64_t session = m_state->beginSession(Status::Connecting);
-    m_engine.rtsp().start(m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, nullptr }, session);
+    m_engine.rtsp().start(
+        m_state, StreamConfig { m_url, m_user, m_password, m_timeoutMs, nullptr, m_digest }, session);
     return true;
 }
 

@@ -12,6 +12,7 @@
 // network and decode threads reach it there, through StreamState, and it
 // posts what they say to the UI thread.
 #include "media/control/media_control.h"
+#include "media/stream/digest_memory.h"
 #include "media/stream/media_stats.h"
 #include "media/stream/stream_sink.h"
 
@@ -99,6 +100,8 @@ private:
 
     MediaEngine& m_engine;
     std::shared_ptr<StreamState> m_state;
+    // This camera's, across restarts (see DigestMemory).
+    const std::shared_ptr<DigestMemory> m_digest = std::make_shared<DigestMemory>();
     std::map<int, DispValue> m_properties; // everything put, read back as put
     std::string m_url;
     std::string m_user;

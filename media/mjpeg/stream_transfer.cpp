@@ -63,7 +63,7 @@ StreamTransfer::StreamTransfer(std::shared_ptr<StreamState> state, StreamConfig 
 {
     // Credentials written into the address are the camera's own and win over
     // the settings; out of the URL, they go only where restrict() lets them.
-    // The Digest memory (StreamState) is keyed by the credentials used.
+    // The Digest memory is keyed by the credentials used.
     if (auto endpoint = streamEndpoint(m_config.url)) {
         m_config.url = std::move(endpoint->url);
         if (endpoint->user) {
@@ -193,7 +193,8 @@ bool StreamTransfer::restrict(CURL* easy)
         && curl_easy_setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L) == CURLE_OK
         // The host's addresses, looked up off this thread (see host_lookup.h).
         && (m_host.empty() || curl_easy_setopt(easy, CURLOPT_RESOLVE, m_pinned.get()) == CURLE_OK);
-    m_digestOnly = m_state->digestRequired(m_config);
+    m_digestOnly
+        = m_config.digest && m_config.digest->required(m_config.url, m_config.user, m_config.password);
     if (ok && (!m_config.user.empty() || !m_config.password.empty())) {
         // The camera chooses between Basic and Digest in its 401 answer, until
         // it has once chosen Digest. Two schemes also mean that nothing is
@@ -231,8 +232,8 @@ void StreamTransfer::noteChallenge()
 {
     long offered = 0;
     curl_easy_getinfo(m_easy.get(), CURLINFO_HTTPAUTH_AVAIL, &offered);
-    if (offered & CURLAUTH_DIGEST)
-        m_state->noteDigest(m_config);
+    if ((offered & CURLAUTH_DIGEST) && m_config.digest)
+        m_config.digest->note(m_config.url, m_config.user, m_config.password);
     else if (m_digestOnly && (offered & CURLAUTH_BASIC))
         m_basicRefused = true;
 }

@@ -189,23 +189,6 @@ void StreamState::markStalled(std::uint64_t session)
         setStatusLocked(Status::Stalled, {});
 }
 
-namespace {
-bool sameCamera(const StreamConfig& a, const StreamConfig& b)
-{
-    return a.url == b.url && a.user == b.user && a.password == b.password;
-}
-} // namespace
-
-bool StreamState::digestRequired(const StreamConfig& config) const
-{
-    return m_digestConfig && sameCamera(*m_digestConfig, config);
-}
-
-void StreamState::noteDigest(const StreamConfig& config)
-{
-    m_digestConfig = config;
-}
-
 bool StreamState::mayDecodeLocked() const
 {
     if (!m_waiting || m_scheduled)

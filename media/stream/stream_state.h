@@ -10,6 +10,7 @@
 // Thread: every member may be called from any thread unless its comment says
 // otherwise. A "session" is one start of the stream; results of an older
 // session are dropped, so a stop or restart takes effect at once.
+#include "media/stream/digest_memory.h"
 #include "media/stream/media_stats.h"
 #include "media/stream/stream_sink.h"
 
@@ -37,6 +38,8 @@ struct StreamConfig {
     // Certificate authorities trusted for https cameras besides the system's;
     // null for the system's alone.
     std::shared_ptr<const ExtraAuthorities> extraAuthorities;
+    // The camera's Digest memory, the control's; null for none kept.
+    std::shared_ptr<DigestMemory> digest;
 };
 
 // A part as it came from the camera, waiting to be decoded.
@@ -96,12 +99,6 @@ public:
     void partArrived(std::uint64_t session);
     // Network thread: no part for a while; a playing stream is stalled.
     void markStalled(std::uint64_t session);
-
-    // Network thread only: once a camera has asked for Digest, it never gets
-    // the password in Basic (in clear) again while its address and
-    // credentials stay the same, so an impostor asking for Basic gets nothing.
-    bool digestRequired(const StreamConfig& config) const;
-    void noteDigest(const StreamConfig& config);
 
     // --- pictures -------------------------------------------------------
     // Network thread: the newest part replaces one still waiting. True when
@@ -194,8 +191,6 @@ private:
     std::string m_detail;
     bool m_decodedOnConnection = false;
     int m_failuresOnConnection = 0;
-
-    std::optional<StreamConfig> m_digestConfig; // network thread only
 
     bool mayDecodeLocked() const;
 
