@@ -75,7 +75,7 @@ void DecodePool::run()
         const bool again = stream->finishDecode();
         {
             std::lock_guard lock(m_mutex);
-            FairQueue<StreamState>::charge(*stream, spent.count());
+            m_queue.charge(stream, spent.count());
             if (m_quit)
                 return;
             if (again)

@@ -146,10 +146,6 @@ public:
     void setArea(QSize area);
     QSize area() const;
 
-    // The decode time this stream has had, in the decode pool's virtual
-    // clock (nanoseconds). Only the pool touches it, under its own lock.
-    std::int64_t decodeVirtualNs = 0;
-
     struct Counters {
         std::atomic<std::uint64_t> received { 0 };
         std::atomic<std::uint64_t> decoded { 0 };

@@ -11,7 +11,6 @@ namespace {
 
 struct Stream {
     std::string name;
-    std::int64_t decodeVirtualNs = 0;
 };
 
 using Queue = media::FairQueue<Stream>;
@@ -26,7 +25,7 @@ std::shared_ptr<Stream> stream(const char* name)
 std::string decodeNext(Queue& queue, std::int64_t ms, std::shared_ptr<Stream>* taken = nullptr)
 {
     std::shared_ptr<Stream> next = queue.pop();
-    Queue::charge(*next, ms * kMs);
+    queue.charge(next, ms * kMs);
     if (taken)
         *taken = next;
     return next->name;
