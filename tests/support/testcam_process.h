@@ -17,8 +17,9 @@ namespace veskat_test {
 // How to launch the camera; the defaults suit tests.
 struct TestcamLaunch {
     QString program; // empty: veskat-testcam in buildDir()
-    // Large pictures are pre-encoded before "ready", which takes long on a slow machine.
-    int readyDeadlineMs = 10000;
+    // Large pictures are pre-encoded before "ready", which takes long on a slow
+    // machine, and many times longer when the camera runs under a sanitizer.
+    int readyDeadlineMs = 60000;
     // Keep the camera's stderr (instead of passing it through) so that stop() can read
     // its exit report.
     bool keepExitReport = false;
