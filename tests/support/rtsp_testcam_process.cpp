@@ -3,8 +3,9 @@
 
 #include "tests/support/test_env.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
+
+#include <cstdlib>
 
 namespace veskat_test {
 
@@ -14,30 +15,22 @@ QString RtspTestcamProcess::program()
 }
 
 RtspTestcamProcess::RtspTestcamProcess(QStringList args, int seconds, int readyDeadlineMs)
-    : m_process(std::make_unique<QProcess>())
 {
-    m_process->setProgram(program());
+    SpawnOptions options;
+    options.keepErrorOutput = true;
     // GLib keeps a buffer from its library constructor for good; under the
     // leak checker only a full unwind reaches _dl_init, which the suppressions name.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (environment.contains(QStringLiteral("LSAN_OPTIONS")))
-        environment.insert(QStringLiteral("LSAN_OPTIONS"),
-            environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":fast_unwind_on_malloc=0"));
-    m_process->setProcessEnvironment(environment);
-    m_process->setArguments(QStringList { "--seconds", QString::number(seconds) } + args);
-    m_process->start();
-    if (!m_process->waitForStarted(5000))
-        return;
+    if (const char* leakOptions = std::getenv("LSAN_OPTIONS"))
+        options.environment.emplace_back(
+            "LSAN_OPTIONS", std::string(leakOptions) + ":fast_unwind_on_malloc=0");
+    for (const QString& arg : QStringList { "--seconds", QString::number(seconds) } + args)
+        options.arguments.push_back(arg.toStdString());
+    m_process = std::make_unique<SpawnedProcess>(program().toStdString(), options);
     static const QRegularExpression kListening(QStringLiteral("listening on rtsp://127\\.0\\.0\\.1:(\\d+)/"));
-    QByteArray out;
-    QElapsedTimer timer;
-    timer.start();
-    while (
-        timer.elapsed() < readyDeadlineMs && !out.contains('\n') && m_process->state() == QProcess::Running) {
-        m_process->waitForReadyRead(100);
-        out += m_process->readAllStandardOutput();
-    }
-    m_banner = QString::fromLocal8Bit(out).section(QLatin1Char('\n'), 0, 0);
+    const std::string& out = m_process->readOutputUntil(
+        [](const std::string& text) { return text.find('\n') != std::string::npos; },
+        std::chrono::milliseconds(readyDeadlineMs));
+    m_banner = QString::fromStdString(out).section(QLatin1Char('\n'), 0, 0);
     const QRegularExpressionMatch match = kListening.match(m_banner);
     if (match.hasMatch())
         m_port = match.captured(1).toInt();
@@ -57,29 +50,18 @@ QString RtspTestcamProcess::url(int camera, const QString& userInfo) const
 
 QString RtspTestcamProcess::errorOutput()
 {
-    if (m_process)
-        m_stderr += m_process->readAllStandardError();
-    return QString::fromLocal8Bit(m_stderr);
+    return QString::fromStdString(m_process ? m_process->errorOutput() : m_stderr);
 }
 
 int RtspTestcamProcess::stop()
 {
     if (!m_process)
         return -1;
-    int code = -1;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(10000)) {
-            m_process->kill();
-            m_process->waitForFinished(3000);
-        }
-    }
-    if (m_process->exitStatus() == QProcess::NormalExit)
-        code = m_process->exitCode();
-    m_stderr += m_process->readAllStandardError();
+    const std::optional<int> code = m_process->stop(std::chrono::milliseconds(10000));
+    m_stderr = m_process->errorOutput();
     m_process.reset();
     m_port = 0;
-    return code;
+    return code.value_or(-1);
 }
 
 } // namespace veskat_test

@@ -3,8 +3,10 @@
 // Starts veskat-rtsp-testcam on loopback for a test or a benchmark and stops
 // it again. The camera picks a free port itself and prints it, so nothing
 // races for a port; it is always started with --seconds, so it also stops by
-// itself should the caller die. Test thread only.
-#include <QProcess>
+// itself should the caller die. Started with posix_spawn, so ThreadSanitizer
+// follows the test across it. Test thread only.
+#include "tests/support/spawned_process.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,10 +37,10 @@ public:
     static QString program();
 
 private:
-    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<SpawnedProcess> m_process;
     int m_port = 0;
     QString m_banner;
-    QByteArray m_stderr;
+    std::string m_stderr;
 };
 
 } // namespace veskat_test

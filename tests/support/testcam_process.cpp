@@ -2,11 +2,8 @@
 
 #include "tests/support/test_env.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
-
-#include <random>
 
 namespace veskat_test {
 
@@ -18,57 +15,41 @@ int freeLoopbackPort()
     return server.serverPort();
 }
 
-static bool portsFree(int base, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        QTcpServer s;
-        if (!s.listen(QHostAddress::LocalHost, static_cast<quint16>(base + i)))
-            return false;
-    }
-    return true;
-}
-
 TestcamProcess::TestcamProcess(
     int cameras, QStringList args, int durationSeconds, const TestcamLaunch& launch)
 {
-    const QString program = !launch.program.isEmpty()
-        ? launch.program
-        : QString::fromStdString((buildDir() / "tools" / "testcam" / "veskat-testcam").string());
-    std::mt19937 rng(std::random_device {}());
-    std::uniform_int_distribution<int> dist(20000, 60000);
-    for (int attempt = 0; attempt < 20 && m_port == 0; ++attempt) {
-        const int base = dist(rng);
-        if (!portsFree(base, cameras))
-            continue;
-        auto process = std::make_unique<QProcess>();
-        process->setProgram(program);
-        QStringList all { "--cameras", QString::number(cameras), "--port", QString::number(base),
-            "--duration", QString::number(durationSeconds) };
-        all += args;
-        process->setArguments(all);
-        if (!launch.keepExitReport)
-            process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start();
-        if (!process->waitForStarted(5000))
-            continue;
-        // The camera prints one line with "ready" once every port listens.
-        QByteArray out;
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < launch.readyDeadlineMs && !out.contains("ready")
-            && process->state() == QProcess::Running) {
-            process->waitForReadyRead(100);
-            out += process->readAllStandardOutput();
-        }
-        if (out.contains("ready")) {
-            m_banner = QString::fromLocal8Bit(out).split(QLatin1Char('\n')).value(0);
+    const std::string program = !launch.program.isEmpty()
+        ? launch.program.toStdString()
+        : (buildDir() / "tools" / "testcam" / "veskat-testcam").string();
+    SpawnOptions options;
+    options.keepErrorOutput = launch.keepExitReport;
+    for (const QString& arg :
+        QStringList { "--cameras", QString::number(cameras), "--port", QString::number(launch.port),
+            "--duration", QString::number(durationSeconds) }
+            + args)
+        options.arguments.push_back(arg.toStdString());
+    // A port of a camera stopped a moment ago may take a moment to be free again.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(launch.readyDeadlineMs);
+    static const QRegularExpression kReady(QStringLiteral("ready on 127\\.0\\.0\\.1, ports((?: \\d+)+)"));
+    do {
+        auto process = std::make_unique<SpawnedProcess>(program, options);
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        const QString out = QString::fromStdString(process->readOutputUntil(
+            [](const std::string& text) {
+                return text.find("ready") != std::string::npos && text.back() == '\n';
+            },
+            left));
+        const QRegularExpressionMatch ready = kReady.match(out);
+        if (ready.hasMatch()) {
+            for (const QString& port : ready.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                m_ports.push_back(port.toInt());
+            m_banner = out.section(QLatin1Char('\n'), 0, 0);
             m_process = std::move(process);
-            m_port = base;
-        } else {
-            process->kill();
-            process->waitForFinished(2000);
+            return;
         }
-    }
+        process->stop(std::chrono::milliseconds(3000));
+    } while (launch.port != 0 && std::chrono::steady_clock::now() < end);
 }
 
 TestcamProcess::~TestcamProcess()
@@ -76,19 +57,19 @@ TestcamProcess::~TestcamProcess()
     stop();
 }
 
+int TestcamProcess::port(int camera) const
+{
+    return camera >= 0 && camera < static_cast<int>(m_ports.size()) ? m_ports[static_cast<size_t>(camera)]
+                                                                    : 0;
+}
+
 long long TestcamProcess::stop()
 {
     if (!m_process)
         return -1;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        // A camera serving many large streams may take a while to write its report.
-        if (!m_process->waitForFinished(10000)) {
-            m_process->kill();
-            m_process->waitForFinished(3000);
-        }
-    }
-    const QString report = QString::fromLocal8Bit(m_process->readAllStandardError());
+    // A camera serving many large streams may take a while to write its report.
+    m_process->stop(std::chrono::milliseconds(10000));
+    const QString report = QString::fromStdString(m_process->errorOutput());
     m_process.reset();
     const QRegularExpressionMatch match
         = QRegularExpression(QStringLiteral("(\\d+) pictures sent")).match(report);

@@ -49,7 +49,7 @@ CameraServer::CameraServer(int index, const Options& options, FrameSource& sourc
     std::chrono::steady_clock::time_point epoch, QObject* parent)
     : QObject(parent)
     , m_index(index)
-    , m_port(options.port + index)
+    , m_port(options.port == 0 ? 0 : options.port + index)
     , m_options(options)
     , m_source(source)
     , m_auth(auth)
@@ -75,8 +75,10 @@ CameraServer::~CameraServer()
 bool CameraServer::listen()
 {
     if (!m_heldPort.held()) {
-        if (m_server.listen(QHostAddress::LocalHost, static_cast<quint16>(m_port)))
+        if (m_server.listen(QHostAddress::LocalHost, static_cast<quint16>(m_port))) {
+            m_port = m_server.serverPort();
             return true;
+        }
         m_error = m_server.errorString();
         return false;
     }
@@ -88,8 +90,10 @@ bool CameraServer::listen()
 
 bool CameraServer::holdPort()
 {
-    if (m_heldPort.bind(m_port))
+    if (m_heldPort.bind(m_port)) {
+        m_port = m_heldPort.port();
         return true;
+    }
     m_error = m_heldPort.error();
     return false;
 }

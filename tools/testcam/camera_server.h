@@ -30,6 +30,7 @@ public:
         std::chrono::steady_clock::time_point epoch, QObject* parent = nullptr);
     ~CameraServer() override;
 
+    // With --port 0 this is 0 until listen() or holdPort() has bound a free port.
     int port() const { return m_port; }
     // False (with errorString()) when the port cannot be bound.
     bool listen();

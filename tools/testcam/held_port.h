@@ -16,8 +16,10 @@ public:
     HeldPort(const HeldPort&) = delete;
     HeldPort& operator=(const HeldPort&) = delete;
 
-    // Binds 127.0.0.1:port. False, with error(), when the port is taken.
+    // Binds 127.0.0.1:port (0: a free one, then port() says which). False,
+    // with error(), when the port is taken.
     bool bind(int port);
+    int port() const { return m_port; }
     // Starts listening and hands the socket over to `server`, which owns it
     // from then on. False, with error(), on failure.
     bool listenInto(QTcpServer& server);
@@ -26,6 +28,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_port = 0;
     QString m_error;
 };
 

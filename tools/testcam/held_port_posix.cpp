@@ -58,7 +58,14 @@ bool HeldPort::bind(int port)
         return false;
     }
     setReuseAddress(fd, false);
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        m_error = systemError("getsockname");
+        ::close(fd);
+        return false;
+    }
     m_fd = fd;
+    m_port = ntohs(address.sin_port);
     return true;
 }
 

@@ -102,8 +102,11 @@ int main(int argc, char** argv)
                                         .arg(source->cycleLength())
                                         .arg(source->cyclePerCamera() ? " per camera" : " shared")),
         authName(options.auth), source->averageBytes() / 1000.0);
-    std::printf(
-        "veskat-testcam: ready on 127.0.0.1:%d-%d\n", options.port, options.port + options.cameras - 1);
+    // Tests start the camera with --port 0 and read the ports from this line.
+    QString ports;
+    for (const auto& camera : cameras)
+        ports += QLatin1Char(' ') + QString::number(camera->port());
+    std::printf("veskat-testcam: ready on 127.0.0.1, ports%s\n", qPrintable(ports));
     std::fflush(stdout);
 
     const int code = app.exec();

@@ -61,7 +61,7 @@ ParseResult parseOptions(const QStringList& arguments)
         QStringLiteral("A test camera: serves generated Motion-JPEG streams at /axis-cgi/mjpg/video.cgi\n"
                        "on 127.0.0.1, one camera per port. Each part carries X-Send-Time-Us (microseconds\n"
                        "since the Unix epoch) and X-Frame (the camera's frame counter).\n"
-                       "Prints a line containing \"ready\" once every port listens.\n\n"
+                       "Prints a line containing \"ready\" and every camera's port once all listen.\n\n"
                        "Exit status: 0 after --duration or on SIGTERM, 1 for a wrong option value,\n"
                        "2 for an unknown option or a port that cannot be bound."));
     const QCommandLineOption help(
@@ -71,8 +71,8 @@ ParseResult parseOptions(const QStringList& arguments)
         QStringLiteral("Number of cameras, on consecutive ports (default 1)."), QStringLiteral("N"),
         QStringLiteral("1"));
     const QCommandLineOption port(QStringLiteral("port"),
-        QStringLiteral("Port of the first camera (default 8080)."), QStringLiteral("P"),
-        QStringLiteral("8080"));
+        QStringLiteral("Port of the first camera (default 8080); 0: each camera a free port, printed."),
+        QStringLiteral("P"), QStringLiteral("8080"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 640x480)."),
         QStringLiteral("WxH"), QStringLiteral("640x480"));
     const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Pictures per second (default 25)."),
@@ -130,7 +130,7 @@ ParseResult parseOptions(const QStringList& arguments)
     Options o;
     if (!toInt(p.value(cameras), 1, 1000, o.cameras))
         return failure(QStringLiteral("--cameras needs a number from 1 to 1000"));
-    if (!toInt(p.value(port), 1, 65535, o.port) || o.port + o.cameras - 1 > 65535)
+    if (!toInt(p.value(port), 0, 65535, o.port) || o.port + o.cameras - 1 > 65535)
         return failure(QStringLiteral("--port needs a port such that all cameras fit below 65536"));
     const QStringList wh = p.value(size).toLower().split(QLatin1Char('x'));
     if (wh.size() != 2 || !toInt(wh[0], 16, 8192, o.width) || !toInt(wh[1], 16, 8192, o.height))

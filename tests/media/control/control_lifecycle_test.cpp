@@ -6,6 +6,7 @@
 #include "tests/media/control/test_pictures.h"
 #include "tests/support/testcam_process.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -58,7 +59,10 @@ TEST(Stop, WhileAConnectionHangsReturnsAndStops)
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.connections() >= 1; }, media_test::kDeadlineMs));
     control->invoke(media::DispId::Stop);
     EXPECT_EQ(statusOf(*control), media::Status::Stopped);
-    QTest::qWait(500); // late news of the dropped connection must not revive it
+    // Late news of the dropped connection, posted before the camera saw it
+    // closed, must not revive it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.closedByClient() >= 1; }, media_test::kDeadlineMs));
+    QCoreApplication::processEvents();
     EXPECT_EQ(statusOf(*control), media::Status::Stopped);
 }
 

@@ -3,9 +3,9 @@
 #include "tests/media/control/control_fixture.h"
 #include "tests/media/control/loopback_servers.h"
 #include "tests/media/control/test_pictures.h"
+#include "tests/support/spawned_process.h"
 #include "tests/support/test_env.h"
 
-#include <QProcess>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
@@ -102,18 +102,25 @@ protected:
     {
         m_cert = QString::fromStdString((m_env.dir() / "camera.pem").string());
         const QString key = QString::fromStdString((m_env.dir() / "camera.key").string());
-        if (!QSslSocket::supportsSsl() || QStandardPaths::findExecutable("openssl").isEmpty()
-            || QProcess::execute("openssl",
-                   { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                       "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
-                       "-keyout", key, "-out", m_cert })
-                != 0)
+        const QString openssl = QStandardPaths::findExecutable("openssl");
+        if (!QSslSocket::supportsSsl() || openssl.isEmpty() || !makeCertificate(openssl, key))
             GTEST_SKIP() << "needs Qt's TLS backend and the openssl program";
         QFile keyFile(key);
         keyFile.open(QIODevice::ReadOnly);
         m_tls = QSslConfiguration::defaultConfiguration();
         m_tls.setLocalCertificate(QSslCertificate::fromPath(m_cert).value(0));
         m_tls.setPrivateKey(QSslKey(&keyFile, QSsl::Ec));
+    }
+
+    bool makeCertificate(const QString& openssl, const QString& key) const
+    {
+        veskat_test::SpawnOptions options;
+        options.arguments = { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+            "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+            "-keyout", key.toStdString(), "-out", m_cert.toStdString() };
+        options.keepErrorOutput = true;
+        return veskat_test::SpawnedProcess(openssl.toStdString(), options).finish(std::chrono::seconds(60))
+            == 0;
     }
 
     veskat_test::TempEnvironment m_env;

@@ -47,6 +47,7 @@ void LoopbackServer::onConnection()
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         ++m_connections;
         socket->setParent(this);
+        connect(socket, &QTcpSocket::disconnected, this, [this] { ++m_closedByClient; });
         if (m_behaviour == Behaviour::Silent)
             continue; // keep the socket open, read nothing, say nothing
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {

@@ -32,6 +32,8 @@ public:
     bool listening() const { return m_server->isListening(); }
     QString url() const;
     int connections() const { return m_connections; }
+    // Connections the viewer closed.
+    int closedByClient() const { return m_closedByClient; }
 
 private:
     void onConnection();
@@ -44,6 +46,7 @@ private:
     QTimer m_timer;
     QList<QPointer<QTcpSocket>> m_streaming;
     int m_connections = 0;
+    int m_closedByClient = 0;
 };
 
 // A camera that answers every request with 401 and the challenge it is set

@@ -1,10 +1,10 @@
 // veskat-probe as an operator runs it: its lines, its summary and exit code.
+#include "tests/support/spawned_process.h"
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 
 #include "veskat_version.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -17,31 +17,22 @@ struct ProbeRun {
 };
 
 // `input` goes to the probe's standard input; `password` into its environment.
-ProbeRun runProbe(const QStringList& arguments, const QByteArray& input = {}, const QString& password = {})
+ProbeRun runProbe(
+    const QStringList& arguments, const std::string& input = {}, const std::string& password = {})
 {
-    QProcess probe;
-    if (!password.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VESKAT_PROBE_PASSWORD"), password);
-        probe.setProcessEnvironment(env);
-    }
-    probe.setProgram(
-        QString::fromStdString((veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string()));
-    probe.setArguments(arguments);
-    probe.setProcessChannelMode(QProcess::SeparateChannels);
-    probe.start();
-    probe.write(input);
-    probe.closeWriteChannel();
+    veskat_test::SpawnOptions options;
+    for (const QString& argument : arguments)
+        options.arguments.push_back(argument.toStdString());
+    if (!password.empty())
+        options.environment.emplace_back("VESKAT_PROBE_PASSWORD", password);
+    options.input = input;
+    options.keepErrorOutput = true;
+    veskat_test::SpawnedProcess probe(
+        (veskat_test::buildDir() / "tools" / "probe" / "veskat-probe").string(), options);
     ProbeRun run;
-    if (!probe.waitForFinished(60000)) {
-        probe.kill();
-        probe.waitForFinished();
-        return run;
-    }
-    run.exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
-    run.lines
-        = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.err = QString::fromLocal8Bit(probe.readAllStandardError());
+    run.exitCode = probe.finish(std::chrono::seconds(60)).value_or(-1);
+    run.lines = QString::fromStdString(probe.output()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.err = QString::fromStdString(probe.errorOutput());
     return run;
 }
 
@@ -121,8 +112,9 @@ TEST(Probe, ShortRunsOnLargePicturesEndCleanly)
 {
     // The decode threads are busy with 4K pictures when the probe ends: they
     // must stop before the application object goes, without a crash or a hang.
+    // A camera under ThreadSanitizer takes minutes to pre-encode its 4K pictures.
     veskat_test::TestcamLaunch launch;
-    launch.readyDeadlineMs = 60000;
+    launch.readyDeadlineMs = 300000;
     veskat_test::TestcamProcess camera(1, { "--size", "3840x2160", "--fps", "30" }, 120, launch);
     ASSERT_TRUE(camera.started());
     for (int run = 0; run < 6; ++run) {
@@ -163,19 +155,18 @@ TEST(Probe, PlaysFfmpegsMultipartStream)
     const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     if (ffmpeg.isEmpty())
         GTEST_SKIP() << "ffmpeg is not installed";
+    // ffmpeg cannot say which port it took, so this one is probed first.
     const int port = veskat_test::freeLoopbackPort();
     const QString url = QStringLiteral("http://127.0.0.1:%1/axis-cgi/mjpg/video.cgi").arg(port);
-    QProcess server;
-    server.setProgram(ffmpeg);
     // Serves one client, and stops by itself after 20 s of stream.
-    server.setArguments({ "-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25",
-        "-t", "20", "-c:v", "mjpeg", "-q:v", "5", "-f", "mpjpeg", "-listen", "1", url });
-    server.start();
-    ASSERT_TRUE(server.waitForStarted(10000));
+    veskat_test::SpawnOptions options;
+    options.arguments = { "-loglevel", "error", "-re", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25",
+        "-t", "20", "-c:v", "mjpeg", "-q:v", "5", "-f", "mpjpeg", "-listen", "1", url.toStdString() };
+    veskat_test::SpawnedProcess server(ffmpeg.toStdString(), options);
+    ASSERT_TRUE(server.started());
     // The probe retries until ffmpeg listens, as it would a camera that boots.
     const ProbeRun run = runProbe({ url, "--seconds", "8" });
-    server.kill();
-    server.waitForFinished(5000);
+    server.stop(std::chrono::seconds(5));
     EXPECT_EQ(run.exitCode, 0) << run.lines.join('\n').toStdString();
     EXPECT_TRUE(hasStatusLine(run, 2)) << run.lines.join('\n').toStdString();
     ASSERT_FALSE(run.lines.isEmpty());

@@ -3,10 +3,11 @@
 // session timeout that the camera enforces, connections refused at first or
 // dropped later; and the camera's own end.
 #include "tests/support/rtsp_testcam_process.h"
+#include "tests/support/spawned_process.h"
 #include "tests/tools/rtsp_testcam/ffprobe.h"
 #include "tests/tools/rtsp_testcam/rtsp_exchange.h"
 
-#include <QProcess>
+#include <QDeadlineTimer>
 #include <QSet>
 #include <QThread>
 #include <gmock/gmock.h>
@@ -84,8 +85,12 @@ TEST(RefuseFor, RefusesAtFirstOnThePrintedPortAndThenPlays)
     ASSERT_TRUE(cam.started());
     const auto refused = ffprobe(cam.url(), "tcp", "stream=codec_name");
     EXPECT_THAT(refused.errors.toStdString(), testing::HasSubstr("Connection refused"));
-    QThread::sleep(5);
-    EXPECT_EQ(rtsptestcam_test::streamSummary(ffprobe(cam.url(), "tcp", "stream=codec_name")), "h264");
+    // Each refused probe ends at once; the camera plays once the four seconds are over.
+    std::string summary;
+    QDeadlineTimer deadline(30000);
+    while (summary != "h264" && !deadline.hasExpired())
+        summary = rtsptestcam_test::streamSummary(ffprobe(cam.url(), "tcp", "stream=codec_name"));
+    EXPECT_EQ(summary, "h264");
 }
 
 TEST(DropAfter, ClosesTheConnectionAndTheNextOneIsServed)
@@ -95,7 +100,7 @@ TEST(DropAfter, ClosesTheConnectionAndTheNextOneIsServed)
     for (int connection = 0; connection < 2; ++connection) {
         RtspExchange rtsp(cam.port());
         EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 200) << "connection " << connection;
-        QThread::sleep(4);
+        EXPECT_TRUE(rtsp.waitForClose(20000)) << "connection " << connection;
         EXPECT_EQ(rtsp.request("OPTIONS", cam.url().toUtf8()).status, 0) << "connection " << connection;
         EXPECT_FALSE(rtsp.connected()) << "connection " << connection;
     }
@@ -108,10 +113,11 @@ TEST(Lifetime, EndsOnSigtermAndAfterSecondsWithItsReport)
     EXPECT_EQ(stopped.stop(), 0);
     EXPECT_THAT(stopped.errorOutput().toStdString(), testing::HasSubstr("exiting"));
 
-    QProcess bounded;
-    bounded.start(RtspTestcamProcess::program(), { "--seconds", "1" });
-    ASSERT_TRUE(bounded.waitForFinished(30000));
-    EXPECT_EQ(bounded.exitCode(), 0);
+    veskat_test::SpawnOptions bounded;
+    bounded.arguments = { "--seconds", "1" };
+    EXPECT_EQ(veskat_test::SpawnedProcess(RtspTestcamProcess::program().toStdString(), bounded)
+                  .finish(std::chrono::seconds(30)),
+        0);
 }
 
 } // namespace

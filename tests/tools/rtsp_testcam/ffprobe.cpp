@@ -1,28 +1,29 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/tools/rtsp_testcam/ffprobe.h"
 
-#include <QProcess>
+#include "tests/support/spawned_process.h"
 
 namespace rtsptestcam_test {
 
 ProbeResult ffprobe(
     const QString& url, const QString& transport, const QString& entries, const QStringList& extra)
 {
-    QProcess process;
+    veskat_test::SpawnOptions options;
     // -timeout bounds every read: without it a stalled camera blocks ffprobe for good.
-    QStringList args { "-v", "warning", "-rtsp_transport", transport, "-timeout", "5000000",
-        "-select_streams", "v", "-show_entries", entries, "-of", "csv=p=0" };
-    process.start(QStringLiteral(VESKAT_FFPROBE), args + extra + QStringList { url });
+    for (const QString& arg :
+        QStringList { "-v", "warning", "-rtsp_transport", transport, "-timeout", "5000000", "-select_streams",
+            "v", "-show_entries", entries, "-of", "csv=p=0" }
+            + extra + QStringList { url })
+        options.arguments.push_back(arg.toStdString());
+    options.keepErrorOutput = true;
+    veskat_test::SpawnedProcess process(VESKAT_FFPROBE, options);
     ProbeResult r;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished(3000);
-        r.errors = QStringLiteral("ffprobe did not finish");
-        return r;
-    }
-    r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    r.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    const std::optional<int> code = process.finish(std::chrono::seconds(30));
+    r.exitCode = code.value_or(-1);
+    r.out = QString::fromStdString(process.output());
+    r.errors = QString::fromStdString(process.errorOutput());
+    if (!code)
+        r.errors += QStringLiteral("ffprobe did not finish");
     return r;
 }
 

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 
+#include <algorithm>
+
 namespace rtsptestcam_test {
 
 namespace {
@@ -67,6 +69,17 @@ RtspReply RtspExchange::request(
         m_pending += m_socket.readAll();
     }
     return {};
+}
+
+bool RtspExchange::waitForClose(int deadlineMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (connected() && timer.elapsed() < deadlineMs) {
+        m_socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadlineMs - timer.elapsed())));
+        m_pending += m_socket.readAll();
+    }
+    return !connected();
 }
 
 } // namespace rtsptestcam_test

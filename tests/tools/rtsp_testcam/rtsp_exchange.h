@@ -19,6 +19,8 @@ public:
     explicit RtspExchange(int port);
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     RtspReply request(const QByteArray& method, const QByteArray& url, const QByteArray& extraHeaders = {});
+    // Waits until the camera closes the connection; false at the deadline.
+    bool waitForClose(int deadlineMs);
 
 private:
     // Drops interleaved packets from the front of m_pending; false when one is incomplete.

@@ -1,5 +1,6 @@
 // Fault switches and the process's own life: drop, stall, refuse, bounded
 // duration, a port already taken, clean exit on SIGTERM, bad arguments.
+#include "tests/support/spawned_process.h"
 #include "tests/support/test_env.h"
 #include "tests/support/testcam_process.h"
 #include "tests/tools/testcam/stream_reader.h"
@@ -7,7 +8,6 @@
 #include "veskat_version.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTcpServer>
 #include <QThread>
 #include <gmock/gmock.h>
@@ -21,25 +21,25 @@ namespace {
 constexpr int kTimeoutMs = 20000;
 const QByteArray kPath = "/axis-cgi/mjpg/video.cgi";
 
-QString program()
+// veskat-testcam started directly, its standard error kept.
+std::unique_ptr<veskat_test::SpawnedProcess> start(const QStringList& args)
 {
-    return QString::fromStdString(
-        (veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
+    veskat_test::SpawnOptions options;
+    for (const QString& arg : args)
+        options.arguments.push_back(arg.toStdString());
+    options.keepErrorOutput = true;
+    return std::make_unique<veskat_test::SpawnedProcess>(
+        (veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string(), options);
 }
 
 // Reads stdout until a "ready" line or the process ends.
-bool waitForReady(QProcess& process)
+bool waitForReady(veskat_test::SpawnedProcess& process)
 {
-    if (!process.waitForStarted(kTimeoutMs))
-        return false;
-    QByteArray out;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < kTimeoutMs && !out.contains("ready") && process.state() == QProcess::Running) {
-        process.waitForReadyRead(100);
-        out += process.readAllStandardOutput();
-    }
-    return out.contains("ready");
+    return process
+               .readOutputUntil([](const std::string& out) { return out.find("ready") != std::string::npos; },
+                   std::chrono::milliseconds(kTimeoutMs))
+               .find("ready")
+        != std::string::npos;
 }
 
 TEST(DropAfter, ClosesAfterThatManyPicturesAndTheNextConnectionStreamsAgain)
@@ -98,27 +98,25 @@ TEST(RefuseFor, RefusesConnectionsAtFirstThenServes)
 
 TEST(Process, StopsByItselfAfterTheDuration)
 {
-    QProcess process;
-    process.start(program(),
-        { "--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120", "--duration",
-            "1" });
-    ASSERT_TRUE(waitForReady(process));
-    ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
+    const auto process = start({ "--port", "0", "--size", "160x120", "--duration", "1" });
+    ASSERT_TRUE(waitForReady(*process));
+    EXPECT_EQ(process->finish(std::chrono::milliseconds(kTimeoutMs)), 0);
 }
 
 TEST(Process, ExitsCleanlyOnSigterm)
 {
-    QProcess process;
-    process.start(program(),
-        { "--port", QString::number(veskat_test::freeLoopbackPort()), "--size", "160x120", "--duration",
-            "120" });
-    ASSERT_TRUE(waitForReady(process));
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
+    const auto process = start({ "--port", "0", "--size", "160x120", "--duration", "120" });
+    ASSERT_TRUE(waitForReady(*process));
+    EXPECT_EQ(process->stop(std::chrono::milliseconds(kTimeoutMs)), 0);
+}
+
+TEST(Process, PortZeroGivesEachCameraAFreePortAndPrintsThem)
+{
+    TestcamProcess cam(2, { "--size", "160x120" });
+    ASSERT_TRUE(cam.started());
+    EXPECT_NE(cam.port(0), cam.port(1));
+    for (int camera : { 0, 1 })
+        EXPECT_EQ(readStream(cam.port(camera), kPath, 1, kTimeoutMs).parts.size(), 1) << camera;
 }
 
 TEST(Process, ExitsWithCode2WhenAPortIsTaken)
@@ -126,27 +124,20 @@ TEST(Process, ExitsWithCode2WhenAPortIsTaken)
     QTcpServer squatter;
     ASSERT_TRUE(squatter.listen(QHostAddress::LocalHost, 0));
     // The second of two cameras collides with the squatter.
-    QProcess process;
-    process.start(program(),
-        { "--cameras", "2", "--port", QString::number(squatter.serverPort() - 1), "--size", "160x120",
-            "--duration", "30" });
-    EXPECT_FALSE(waitForReady(process));
-    process.waitForFinished(kTimeoutMs); // false when it has already ended
-    ASSERT_EQ(process.state(), QProcess::NotRunning);
-    EXPECT_EQ(process.exitCode(), 2);
+    const auto process = start({ "--cameras", "2", "--port", QString::number(squatter.serverPort() - 1),
+        "--size", "160x120", "--duration", "30" });
+    EXPECT_FALSE(waitForReady(*process));
+    EXPECT_EQ(process->finish(std::chrono::milliseconds(kTimeoutMs)), 2);
 }
 
 class BadArguments : public testing::TestWithParam<QStringList> { };
 
 TEST_P(BadArguments, AreRefusedWithAMessage)
 {
-    QProcess process;
-    QStringList args { "--port", QString::number(veskat_test::freeLoopbackPort()), "--duration", "5" };
-    process.start(program(), args + GetParam());
-    ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_FALSE(process.readAllStandardError().isEmpty());
-    EXPECT_FALSE(process.readAllStandardOutput().contains("ready"));
+    const auto process = start(QStringList { "--port", "0", "--duration", "5" } + GetParam());
+    EXPECT_EQ(process->finish(std::chrono::milliseconds(kTimeoutMs)), 1);
+    EXPECT_FALSE(process->errorOutput().empty());
+    EXPECT_EQ(process->output().find("ready"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BadArguments,
@@ -158,24 +149,20 @@ INSTANTIATE_TEST_SUITE_P(Table, BadArguments,
 TEST(Process, AnUnknownOptionIsOneLineOnStandardErrorWithExitCode2)
 {
     for (const char* option : { "--unknown", "-u" }) {
-        QProcess process;
-        process.start(program(), { "--duration", "5", option });
-        ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
-        EXPECT_EQ(process.exitCode(), 2) << option;
-        const QByteArray err = process.readAllStandardError();
-        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
-        EXPECT_TRUE(err.contains(option)) << err.toStdString();
-        EXPECT_FALSE(process.readAllStandardOutput().contains("ready"));
+        const auto process = start({ "--duration", "5", option });
+        EXPECT_EQ(process->finish(std::chrono::milliseconds(kTimeoutMs)), 2) << option;
+        const std::string err = process->errorOutput();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(option), std::string::npos) << err;
+        EXPECT_EQ(process->output().find("ready"), std::string::npos);
     }
 }
 
 TEST(Process, VersionIsTheReleaseNumberOfTheBuild)
 {
-    QProcess process;
-    process.start(program(), { "--version" });
-    ASSERT_TRUE(process.waitForFinished(kTimeoutMs));
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(process.readAllStandardOutput(), QByteArray("veskat-testcam ") + buildinfo::kVersion + "\n");
+    const auto process = start({ "--version" });
+    EXPECT_EQ(process->finish(std::chrono::milliseconds(kTimeoutMs)), 0);
+    EXPECT_EQ(process->output(), std::string("veskat-testcam ") + buildinfo::kVersion + "\n");
 }
 
 } // namespace

@@ -15,7 +15,6 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
-#include <QProcess>
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -32,60 +31,16 @@ using monitor_test::ForwardingControl;
 
 constexpr int kDeadlineMs = 30000;
 
-// veskat-testcam on a port of the test's choosing, so that it can come back
-// on the same port after it was stopped. It stops by itself (--duration).
-class TestcamOnPort {
-public:
-    explicit TestcamOnPort(int port, QStringList extra = {})
-    {
-        const QString program = QString::fromStdString(
-            (veskat_test::buildDir() / "tools" / "testcam" / "veskat-testcam").string());
-        // The port was free a moment ago; after a stop it may take a moment to be free again.
-        QDeadlineTimer deadline(kDeadlineMs);
-        while (!m_ready && !deadline.hasExpired()) {
-            m_process = std::make_unique<QProcess>();
-            m_process->setProgram(program);
-            m_process->setArguments({ "--cameras", "1", "--port", QString::number(port), "--size", "320x240",
-                "--fps", "10", "--precoded", "--duration", "120" });
-            m_process->setArguments(m_process->arguments() + extra);
-            m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            m_process->start();
-            if (!m_process->waitForStarted(5000))
-                continue;
-            QByteArray out;
-            while (
-                !out.contains("ready") && m_process->state() == QProcess::Running && !deadline.hasExpired()) {
-                m_process->waitForReadyRead(100);
-                out += m_process->readAllStandardOutput();
-            }
-            m_ready = out.contains("ready");
-            if (!m_ready) {
-                stop();
-                QElapsedTimer wait;
-                wait.start();
-                while (wait.elapsed() < 300)
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            }
-        }
-    }
-    ~TestcamOnPort() { stop(); }
-
-    bool ready() const { return m_ready; }
-    void stop()
-    {
-        if (m_process && m_process->state() != QProcess::NotRunning) {
-            m_process->terminate();
-            if (!m_process->waitForFinished(5000)) {
-                m_process->kill();
-                m_process->waitForFinished(5000);
-            }
-        }
-    }
-
-private:
-    std::unique_ptr<QProcess> m_process;
-    bool m_ready = false;
-};
+// veskat-testcam, first on a free port it takes itself, then (`port` given)
+// back on the port of the one stopped before. It stops by itself (--duration).
+std::unique_ptr<veskat_test::TestcamProcess> startTestcam(int port = 0, const QStringList& extra = {})
+{
+    veskat_test::TestcamLaunch launch;
+    launch.port = port;
+    launch.readyDeadlineMs = kDeadlineMs;
+    return std::make_unique<veskat_test::TestcamProcess>(
+        1, QStringList { "--size", "320x240", "--fps", "10", "--precoded" } + extra, 120, launch);
+}
 
 std::string readAll(const fs::path& file)
 {
@@ -182,10 +137,9 @@ std::int32_t statusOf(const std::string& line)
 
 TEST_F(MonitorEndToEnd, LostCameraIsRestartedShowsPicturesAgainAndTheLogHoldsTheEndedStatuses)
 {
-    const int port = veskat_test::freeLoopbackPort();
-    ASSERT_NE(port, 0);
-    auto testcam = std::make_unique<TestcamOnPort>(port);
-    ASSERT_TRUE(testcam->ready()) << "veskat-testcam did not start";
+    auto testcam = startTestcam();
+    ASSERT_TRUE(testcam->started()) << "veskat-testcam did not start";
+    const int port = testcam->port();
     openWindow(port);
     ASSERT_NE(m_control, nullptr);
     ASSERT_TRUE(m_control->hasRealControl()) << "the media control could not be created";
@@ -213,8 +167,8 @@ TEST_F(MonitorEndToEnd, LostCameraIsRestartedShowsPicturesAgainAndTheLogHoldsThe
 
     // The camera comes back on the same port; ticks go on (restarting while
     // it is still down) until the monitor sees pictures again.
-    testcam = std::make_unique<TestcamOnPort>(port);
-    ASSERT_TRUE(testcam->ready()) << "veskat-testcam did not come back";
+    testcam = startTestcam(port);
+    ASSERT_TRUE(testcam->started()) << "veskat-testcam did not come back";
     QElapsedTimer sinceTick;
     sinceTick.start();
     const bool playing = waitFor([&] {
@@ -240,11 +194,9 @@ TEST_F(MonitorEndToEnd, StreamDroppedMidwayIsRestartedAndPlaysAgain)
 {
     // Every connection ends after a few pictures: the monitor must see the
     // loss, restart the stream and see pictures again afterwards.
-    const int port = veskat_test::freeLoopbackPort();
-    ASSERT_NE(port, 0);
-    TestcamOnPort testcam(port, { "--drop-after", "5" });
-    ASSERT_TRUE(testcam.ready()) << "veskat-testcam did not start";
-    openWindow(port);
+    const auto testcam = startTestcam(0, { "--drop-after", "5" });
+    ASSERT_TRUE(testcam->started()) << "veskat-testcam did not start";
+    openWindow(testcam->port());
     ASSERT_TRUE(m_control && m_control->hasRealControl()) << "the media control could not be created";
     frmCamera* w = m_window;
 
