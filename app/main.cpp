@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-cameras: start-up seeding of the settings, then the frame window, and
 // a warning when the settings store cannot be used.
 // The process runs until its last top-level window (the frame, or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The command line of veskat-cameras, read before QApplication exists so that
 // --help, --version and a mistyped option need no display. The viewer has no

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # libyuv as the imported target Libyuv::libyuv: through pkg-config where the
 # package has a .pc file, otherwise (Debian 12) by its header and library.
 pkg_check_modules(LIBYUV QUIET IMPORTED_TARGET libyuv)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Warnings for our own targets; -Werror in CI (VESKAT_WERROR).
 function(veskat_warnings target)
   if(MSVC)

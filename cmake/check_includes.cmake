@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # One target's include check (see veskat_check_includes): every
 # #include "..." of its files must name a header of its own folders, of a
 # target it links directly, or of no target of ours. Writes "passed" or

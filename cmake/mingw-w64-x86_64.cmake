@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads).
 # Used by scripts/check-windows for the Qt-free settings layer and its tests.
 set(CMAKE_SYSTEM_NAME Windows)

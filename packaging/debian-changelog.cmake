@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # cmake -DSOURCE=CHANGELOG.md -DOUTPUT=changelog -DPACKAGE=name -DVERSION=x.y.z
 #       -DMAINTAINER="Name <address>" -P debian-changelog.cmake
 #

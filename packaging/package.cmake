@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # `cpack -G DEB` in the build folder: one package with the four programs and
 # the files of packaging/CMakeLists.txt. Version and homepage come from
 # project() in the top CMakeLists.txt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // decode-bench: CPU time per picture of decoding veskat-testcam's pictures
 // into a picture area, on one thread:
 //   rgb    - RGB at the covering DCT scale, then Qt's smooth scale

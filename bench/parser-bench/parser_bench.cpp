@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // parser-bench: throughput of the multipart parser on camera-like streams
 // (200 kB pictures fed in 16 kB pieces, as libcurl hands them over).
 // Prints figures; asserts nothing.

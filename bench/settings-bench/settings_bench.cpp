@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // settings-bench: prints how long start-up seeding takes on an empty and on a
 // full store, and how long one settings read and one write take.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The two clients the stream benchmark compares, each measured over the
 // same stretch of time after a warm-up.

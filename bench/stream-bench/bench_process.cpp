@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "bench/stream-bench/bench_process.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Process-level measurements for the stream benchmark (Linux /proc and getrusage).
 #include <QtGlobal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "bench/stream-bench/bench_viewer.h"
 
 #include "core/seeding/module1.h"

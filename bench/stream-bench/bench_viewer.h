@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The whole viewer in the benchmark's process: the frame with one camera
 // window per camera, placed side by side as the settings say, the status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // stream-bench: N camera streams from veskat-testcam, each drawn by our
 // media control, and the same streams decoded and scaled by ffmpeg; prints
 // what each client managed and what it cost.

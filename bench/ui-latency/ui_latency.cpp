@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // bench_ui_latency: the delay with which the UI thread answers an event while
 // the frame shows N live camera windows fed by veskat-testcam on loopback.
 //

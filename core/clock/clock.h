@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The local clock as the program reads it: time of day in seconds since local
 // midnight (what the cooperative pause polls) and the local calendar date and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Paths on drive C: as the program names them ("c:\camera_debug0.txt").
 // On Windows they are used as they stand. Elsewhere drive C: is a folder:

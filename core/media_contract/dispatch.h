@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The media control's contract, free of Qt: values passed by dispatch
 // identifier, the identifiers the camera window uses, and the status codes

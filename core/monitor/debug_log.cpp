@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/monitor/debug_log.h"
 
 #include "core/drive_c/drive_c.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The per-camera debug log: "c:\camera_debug" + index + ".txt" on drive C:,
 // one line per entry ended by CR LF, opened for appending and closed again

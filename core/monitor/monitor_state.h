@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a camera window keeps for its status monitor besides LastStatus.
 //

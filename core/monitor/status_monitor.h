@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The decisions of a camera window's status monitor, free of any window
 // toolkit: what one tick of `tmrReconnect` reads, logs, shows and restarts.

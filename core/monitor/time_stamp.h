@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The debug log's time stamp: "mm/dd/yyyy h:mm:ss AM/PM", where "/" and ":"
 // stand for the user's date and time separators and AM/PM are always these

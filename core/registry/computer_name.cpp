@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // GetComputerNameA of the stand-in: the NetBIOS-style name Windows would give
 // this host, so that "\\" + this name always connects to the local store.
 #include "core/registry/computer_name.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The local computer name as Windows gives it (host name up to the first dot,
 // cut to 15 characters, upper case) and the test of a machine name for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/registry/key_handles.h"
 
 #include "core/registry/registry_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // HKEY handles of the registry stand-in. A handle is a heap object that is
 // only dereferenced after it is found in the set of live handles, so a bogus,

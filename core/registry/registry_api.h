@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The registry entry points the settings layer is written against. On Windows
 // they are advapi32's own; elsewhere registry_sqlite.cpp provides the same

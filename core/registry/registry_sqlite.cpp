@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The advapi32 registry entry points over the SQLite store, with the contracts
 // (error codes, buffer sizes, dispositions) of the Windows functions.
 #include "core/registry/computer_name.h"

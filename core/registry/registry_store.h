@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the registry stand-in keeps its store, and how a tool groups many
 // registry calls into one all-or-nothing change. Linux only: on Windows the

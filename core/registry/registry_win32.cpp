@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // On Windows the registry entry points are advapi32's and kernel32's own; the
 // settings layer calls them directly. This file only makes sure, at compile
 // time, that they have the shapes the stand-in declares elsewhere.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/registry/store_database.h"
 
 namespace registry_store::detail {

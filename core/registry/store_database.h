@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The SQLite file behind the registry stand-in: one connection per thread and
 // store path, the tree of keys and their values, and the transaction rules.

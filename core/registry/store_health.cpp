@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/registry/store_health.h"
 
 #include "core/registry/registry_store.h"

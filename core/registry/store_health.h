@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Whether the settings store can be used, checked before start-up writes to
 // it, so that the viewer can tell the operator about a store it has to leave

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // On Windows the store is the registry itself, which is never a file of the
 // wrong kind; access to it is reported by each registry call.
 #include "core/registry/store_health.h"

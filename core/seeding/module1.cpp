@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/seeding/module1.h"
 
 #include "core/settings/camera_schema.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Start-up of the program: the settings store is checked, and the settings
 // are created and completed before any window exists.

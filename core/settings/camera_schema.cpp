@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/settings/camera_schema.h"
 
 #include "core/settings/registry_access.h"

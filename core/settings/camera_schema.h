@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The one persistent format: the settings root key with "CameraSize0to1500",
 // and one key per camera index with eight values. All access goes through

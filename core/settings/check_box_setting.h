@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How a stored "ShowMe" or "Debug" maps onto a three-state check box and back.
 // A value the box cannot show (a number outside 0 to 2, text that spells no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Process-wide values set by start-up and read by the windows.
 // Thread: UI thread only.

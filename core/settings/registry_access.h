@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Registry access: every operation connects, opens, works and closes on each
 // call, and never reports failure to its caller (reads give Empty, writes are

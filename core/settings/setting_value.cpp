@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/settings/setting_value.h"
 
 #include "core/util/decimal_text.h"

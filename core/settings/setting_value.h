@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A value read from the settings: Empty, Text or a 32-bit signed Integer.
 // Text is UTF-8. Conversions that cannot succeed (text that spells no number,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // ASCII case and white space of protocol text (HTTP headers, URL schemes,
 // command-line switches). Unlike std::tolower and std::isspace these never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/util/decimal_text.h"
 
 #include <charconv>

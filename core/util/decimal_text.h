@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Text to number the one way the program reads numbers from text (settings,
 // dispatch values): a decimal number with blanks around it allowed, an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A wait that keeps the user interface alive: it dispatches pending events on
 // every round until the given number of seconds of clock time have passed.

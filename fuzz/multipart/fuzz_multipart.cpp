@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fuzzes the multipart parser with any bytes. Input layout:
 //   byte 0      options: bit 0 declare the boundary, bits 1-3 the part cap
 //   byte 1      seed of the piece sizes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary bytes to the .reg file reader. A file it accepts must come
 // back the same after being written and read again, so an import of an export
 // never changes what was exported.

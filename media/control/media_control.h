@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The media control as the camera window sees it: a widget that takes its
 // settings and commands by dispatch identifier (see dispatch.h), and tells

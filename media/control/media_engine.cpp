@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/control/media_engine.h"
 
 #include <curl/curl.h>

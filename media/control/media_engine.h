@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The threads behind every media control of the process: one network thread
 // and a small decode pool. Made on first use; stopped by shutdown(), which

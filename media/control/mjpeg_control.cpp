@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/control/mjpeg_control.h"
 
 #include "core/util/ascii_text.h"

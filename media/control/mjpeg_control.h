@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Our Motion-JPEG media control: fetches the stream at property 1 with the
 // credentials of properties 6 and 7, and paints the newest picture stretched

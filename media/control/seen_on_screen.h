@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Whether a person can see any pixel of a widget: it is shown, its window is
 // neither minimised nor unexposed (another desktop, unmapped), and it is not

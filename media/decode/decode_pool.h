@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small pool of decode threads shared by every media control. A stream is
 // queued at most once: while it waits or is being decoded, newer parts only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/decode/jpeg_decoder.h"
 
 #include <QPainter>

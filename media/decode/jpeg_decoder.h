@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Decodes one camera picture with TurboJPEG at the smallest DCT scaling that
 // still covers the picture area, and brings it to the exact area in the pixel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/mjpeg/network_thread.h"
 
 #include "media/mjpeg/stream_transfer.h"

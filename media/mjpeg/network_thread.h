@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The one thread that drives every camera stream through a libcurl multi
 // handle. Commands arrive through a locked queue and wake it with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One camera stream on the network thread: its libcurl easy handle, the
 // multipart parser of the answer, and the decisions that turn what the camera

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/mjpeg/stream_url.h"
 
 #include "core/util/ascii_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Stream URLs: how a camera's address setting becomes one, and the checks
 // made before any connection is tried, so that an address built from an empty

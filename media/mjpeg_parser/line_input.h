@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The multipart parser's input between header lines: the bytes of the
 // running feed() and those held over from earlier ones (an unfinished line,

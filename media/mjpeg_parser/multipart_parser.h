@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Incremental parser of a multipart/x-mixed-replace (or multipart/mixed)
 // Motion-JPEG stream. Fed the response body in pieces of any size, it hands

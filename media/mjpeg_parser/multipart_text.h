@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Line-level pieces of the multipart parser: boundary lines, header lines and
 // the character classes they use. Pure functions; any thread.

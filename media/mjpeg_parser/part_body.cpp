@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/mjpeg_parser/part_body.h"
 
 #include "media/mjpeg_parser/multipart_text.h"

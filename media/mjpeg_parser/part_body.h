@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The body of one multipart part as it arrives: finds where it ends (by its
 // Content-Length when what follows bears it out, else by the next boundary

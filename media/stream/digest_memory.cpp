@@ -3,7 +3,8 @@
 
 namespace media {
 
-bool DigestMemory::required(const std::string& url, const std::string& user, const std::string& password) const
+bool DigestMemory::required(
+    const std::string& url, const std::string& user, const std::string& password) const
 {
     std::lock_guard lock(m_mutex);
     return m_camera && m_camera->url == url && m_camera->user == user && m_camera->password == password;

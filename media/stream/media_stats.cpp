@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/stream/media_stats.h"
 
 #include <algorithm>

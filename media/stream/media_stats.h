@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Counters of one media control, for veskat-probe and the stream benchmark.
 //

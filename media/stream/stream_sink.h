@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the network and decode threads tell the side that shows a stream:
 // its status changed, a decoded picture is ready to be taken.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/stream/stream_state.h"
 
 #include "core/media_contract/dispatch.h"

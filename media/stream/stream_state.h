@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What one media control shares with the network and decode threads: the
 // status of its stream, the one-slot hand-offs of pictures (newest wins), the

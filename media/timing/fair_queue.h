@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The waiting line of the decode pool, fair in decode time rather than in
 // turns: the item that has had the least time so far goes next, so that one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the network thread's timing rules read the time, so that they can be
 // driven by a clock of one's own.

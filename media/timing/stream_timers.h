@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The timing rules of one camera stream: when to connect again after a failed
 // attempt (backoff from 250 ms, doubling up to 2 s, from the start again once

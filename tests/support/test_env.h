@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Test isolation: a temporary folder that holds the registry store, the
 // drive C: folder and the snapshots, pointed to by VESKAT_REGISTRY,

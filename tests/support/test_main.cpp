@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // main() of the Qt-free test binaries: a process-wide temporary store and
 // drive C: so that a test that forgets its own never touches the user's.
 #include "tests/support/test_env.h"

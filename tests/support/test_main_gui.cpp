@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // main() of the GUI test binaries: a QApplication on the offscreen platform
 // (unless the caller chose another) and a process-wide temporary store.
 #include "media/control/media_engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Starts veskat-testcam on loopback for a test or a benchmark and stops it
 // again. The camera is always started with --duration, so it also stops by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-probe: plays one camera stream through the real media control,
 // without a window on screen, and reports what a camera window would show.
 #include "core/media_contract/dispatch.h"

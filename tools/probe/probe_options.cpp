@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/probe/probe_options.h"
 
 #include "veskat_version.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/reg/command_line.h"
 
 #include "core/util/ascii_text.h"

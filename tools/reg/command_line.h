@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The command line of veskat-reg, shaped like Windows' reg: the operation,
 // its key or file, and its switches (case-insensitive, "/x" or "-x").

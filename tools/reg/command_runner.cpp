@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/reg/command_support.h"
 #include "tools/reg/commands.h"
 #include "tools/reg/help_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Small pieces the operations share: the error line, the success line, and
 // asking before a change. Single-threaded, like the operations.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The operations of veskat-reg. Each returns the exit code (0 success,
 // 1 failure) after writing its result to the console's out() and any error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/reg/console.h"
 
 #include "tools/reg/key_path.h"

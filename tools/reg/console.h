@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where veskat-reg's commands write and how they ask "(Yes/No)?". The real
 // console asks only when standard input is a terminal; tests pass their own.

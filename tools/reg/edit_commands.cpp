@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-reg add and delete.
 #include "tools/reg/command_support.h"
 #include "tools/reg/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Registry key names as the operator and .reg files write them:
 // "HKLM\SOFTWARE\VESKAT" or "HKEY_LOCAL_MACHINE\SOFTWARE\VESKAT". Pure functions.

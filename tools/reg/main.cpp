@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-reg: the command-line editor of the settings store (see help_text.cpp).
 #include "tools/reg/commands.h"
 

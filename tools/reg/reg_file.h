@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The content of a .reg file as regedit reads it: a sequence of key sections,
 // each creating (or deleting) a key and setting (or deleting) its values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reads a .reg file in any form regedit writes or reads: "Windows Registry
 // Editor Version 5.00" (UTF-16LE with BOM, or UTF-8 with or without BOM) and

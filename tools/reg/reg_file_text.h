@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The first step of reading a .reg file: bytes to lines of UTF-8 text.
 // Detects UTF-16LE (BOM, or the zero high bytes of plain ASCII) and UTF-8

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Writes a .reg file the way regedit exports one: header, a blank line, then
 // per key "[KEY]", its values and a blank line; CRLF line ends; hex data

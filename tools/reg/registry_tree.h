@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // veskat-reg's view of the registry: keys opened by path, their values and
 // subkeys listed in a fixed order, a whole tree read into .reg sections, and

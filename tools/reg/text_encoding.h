@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Conversions between the encodings a .reg file may use and the UTF-8 that
 // the registry's "A" entry points take on Linux. Pure functions, any thread.

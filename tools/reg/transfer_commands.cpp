@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-reg export and import of .reg files.
 #include "tools/reg/command_support.h"
 #include "tools/reg/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Value data as the command line writes them (/t TYPE /d DATA) and as
 // `query` shows them, in the forms Windows' reg uses. Pure functions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A tiny 5x7 bitmap font (digits, upper-case letters and a few signs) for the
 // text the test camera draws into its pictures. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One test camera: listens on its port of 127.0.0.1, answers HTTP requests and
 // streams Motion-JPEG to any number of clients, paced by the steady clock.

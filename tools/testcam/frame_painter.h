@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Paints the test camera's picture straight into planar YUV 4:2:0 (what the
 // JPEG encoder wants, so no colour conversion pass): a moving gradient and bar,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the cameras' pictures come from. Encoding full-HD pictures for many
 // cameras live costs more than a small machine has, so unless the load is

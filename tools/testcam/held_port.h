@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A loopback TCP port that is bound but not yet listening. The kernel answers
 // a connection attempt with a reset ("connection refused"), yet no other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Checks a request's Authorization header against the camera's user and
 // password: Basic, or Digest (RFC 7616/2617, MD5, qop=auth, and the older

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The head of one HTTP request, read incrementally from a client.
 #include <QByteArray>

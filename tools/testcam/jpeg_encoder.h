@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // JPEG encoding of a painted picture with TurboJPEG (4:2:0, fast DCT). One
 // encoder per thread: a TurboJPEG handle must not be shared between threads.

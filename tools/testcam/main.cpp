@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-testcam: a test camera for the viewer's demo, tests and benchmarks.
 #include "tools/testcam/camera_server.h"
 #include "tools/testcam/frame_source.h"

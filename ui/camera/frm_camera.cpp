@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/camera/frm_camera.h"
 
 #include "core/settings/process_state.h"

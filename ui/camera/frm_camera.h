@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One camera window: a child window of the frame showing one camera's live
 // picture in its media control `AMC`, the camera's title in `lblCamera` under

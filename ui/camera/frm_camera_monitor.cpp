@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The camera window's status monitor: every tick of tmrReconnect reads the
 // media control's status, shows it in the caption, logs the status that has
 // ended and restarts the stream when it has failed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the camera window offers around its picture: enlarging (double-click,
 // Enter), snapshots (Ctrl+S, context menu) and the status tooltip.
 #include "ui/camera/frm_camera.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The camera window's set-up from the camera's settings, in the order the
 // media control expects its calls.
 #include "core/settings/camera_schema.h"

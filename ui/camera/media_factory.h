@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where camera windows get their media control from. The real control by
 // default; tests put in a factory of their own (for example one that records

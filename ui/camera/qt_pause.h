@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // PauseSeconds bound to the program: the local clock and Qt's event
 // dispatching, so that windows repaint, other windows' timers fire and menus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Snapshots: a camera's picture saved as the JPEG the camera sent, into
 // $VESKAT_SNAPSHOTS when set, else the user's pictures folder under "veskat",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/config/frm_camera_config.h"
 
 #include "core/settings/camera_schema.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // frmCameraConfig: the window in which the settings of all 14 cameras are
 // edited. It is a top-level window of its own, never a child of the frame, so

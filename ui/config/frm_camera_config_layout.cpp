@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The form's controls: the 14 camera frames in a grid of four columns filled
 // column by column, their labels, text boxes and check boxes, and the button,
 // all placed in twips.

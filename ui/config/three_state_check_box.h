@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A three-state check box that the user only toggles between unchecked and
 // checked: the grayed state comes from the stored setting alone, and a click

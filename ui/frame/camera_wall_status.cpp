@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/frame/camera_wall_status.h"
 
 #include "core/media_contract/dispatch.h"

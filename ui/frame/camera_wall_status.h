@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The frame's status bar: how many cameras play, how many fail (their names
 // and what went wrong on hover), and the pictures drawn per second by all of

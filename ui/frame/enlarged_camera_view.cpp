@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/frame/enlarged_camera_view.h"
 
 #include "media/control/media_control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One camera shown alone over the frame's whole client area. It borrows the
 // camera window's picture area, the media control itself, so the stream, the

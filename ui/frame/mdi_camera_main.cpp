@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/frame/mdi_camera_main.h"
 
 #include "ui/camera/frm_camera.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's main window: a multiple-document frame whose client area holds
 // the camera windows, with the "File" menu that configures, stores positions,

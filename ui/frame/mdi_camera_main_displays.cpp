@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Opening, reloading and storing the positions of the camera windows.
 #include "core/settings/camera_schema.h"
 #include "core/settings/process_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/resources/camera_icon.h"
 
 // Resources compiled into a static library are only registered when asked for.

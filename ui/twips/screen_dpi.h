@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The dots per inch that twips are converted with: the logical resolution of
 // the screen a widget is on (the primary screen when it has none yet), as

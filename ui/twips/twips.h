@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Twips (1/1440 inch) to pixels and back at a given number of dots per inch:
 // 15 twips per pixel at 96 dpi. Results are rounded to the nearest pixel or

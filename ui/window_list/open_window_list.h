@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's open windows in the order they were created: the frame first,
 // then the configuration window and the camera windows as they open. Windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The media control's contract: value conversion as a late-bound caller does
 // it, the words for each status code, and which codes wait for a restart.
 #include "core/media_contract/dispatch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The mapping between a stored "ShowMe"/"Debug" and a three-state check box.
 #include "core/settings/check_box_setting.h"
 

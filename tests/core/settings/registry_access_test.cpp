@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The seven registry operations of the settings layer, on either backend.
 #include "core/settings/registry_access.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The registry entry points, with the contracts of advapi32: these cases run
 // against the SQLite stand-in on Linux and against the real registry (Wine)
 // in the Windows check, and must pass on both.

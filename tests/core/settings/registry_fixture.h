@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A clean settings tree for every test. On Linux each test gets its own store
 // file; on Windows (the real registry, in a throw-away Wine prefix) the keys

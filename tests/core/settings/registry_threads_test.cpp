@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writers on several threads at once lose nothing.
 #include "tests/core/settings/registry_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The equality and conversion rules of a setting value.
 #include "core/settings/setting_value.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Several processes on one store (Linux only): writers at once lose nothing,
 // and a killed writer loses nothing it was told had been written.
 #include "tests/core/settings/registry_fixture.h"

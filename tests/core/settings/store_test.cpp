@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The SQLite store behind the registry stand-in (Linux only): where it lives,
 // who may read it, what it does with files that are not its own, and transactions.
 #include "core/registry/registry_store.h"

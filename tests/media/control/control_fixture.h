@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Helpers for driving real media controls on the offscreen platform.
 #include "core/media_contract/dispatch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The control's helpers without a window: the URL check and the latency
 // histogram used by the probe and the benchmark.
 #include "media/mjpeg/stream_url.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start, stop, restart and destruction of the control, its properties, the
 // many-windows-on-one-camera case, and what it draws.
 #include "media/mjpeg/host_lookup.h"

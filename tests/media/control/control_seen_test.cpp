@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Nothing is decoded that nobody sees: a hidden control, one in a minimised
 // window and one wholly covered by another widget keep their stream and
 // status but decode nothing, and draw again once seen. A seen control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The status a camera window reads from property 15, against veskat-testcam
 // and small servers on loopback.
 #include "tests/media/control/control_fixture.h"

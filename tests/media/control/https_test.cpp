@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // https cameras, with certificates the test makes, and where credentials go.
 #include "media/mjpeg/extra_authorities.h"
 #include "tests/media/control/control_fixture.h"

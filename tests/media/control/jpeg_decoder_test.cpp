@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Decoding: the scaling factor chosen for a picture area, the pixels that
 // come out, and pictures that do not or must not decode.
 #include "media/decode/jpeg_decoder.h"

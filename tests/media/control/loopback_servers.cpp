@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/media/control/loopback_servers.h"
 
 #include <QSslServer>

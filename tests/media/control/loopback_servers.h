@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Small misbehaving cameras on 127.0.0.1 for the media control's tests. Each
 // lives in the test's thread and stops when the object goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Decoding to planes and scaling with libyuv: the same picture as the RGB
 // path with Qt's smooth scale, for every subsampling and for odd sizes, and
 // drawn into the buffer it is given when nothing else holds it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // veskat-probe as an operator runs it: its lines, its summary and exit code.
 #include "tests/support/spawned_process.h"
 #include "tests/support/test_env.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a stream shares between its threads, driven from the test's thread the
 // way the network thread, a decode thread and the control would drive it: which
 // picture wins, what a stopped or restarted session leaves behind, when a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/media/control/test_pictures.h"
 
 #include "tools/testcam/frame_painter.h"

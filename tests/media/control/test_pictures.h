@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // JPEG pictures made for the tests with TurboJPEG.
 #include <string>

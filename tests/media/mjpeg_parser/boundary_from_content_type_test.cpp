@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "media/mjpeg_parser/multipart_parser.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // When a picture is handed out: as soon as its announced length and a line
 // end have arrived, not only when the next picture's boundary comes. Cameras
 // send the boundary just before each picture, so waiting for it would add a

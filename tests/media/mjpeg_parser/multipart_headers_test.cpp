@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The headers of each part reach the consumer: the test camera's send time
 // among them, for latency figures.
 #include "tests/media/mjpeg_parser/parser_feeding.h"

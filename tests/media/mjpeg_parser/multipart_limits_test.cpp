@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Limits: a part over the cap is dropped and the stream goes on; whatever
 // arrives, the parser holds no more than the cap and a little more.
 #include "tests/media/mjpeg_parser/parser_feeding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What real cameras send, case by case: each stream is fed whole, split at
 // every byte position and byte by byte, and must yield the same pictures.
 #include "tests/media/mjpeg_parser/parser_feeding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Long generated streams mixing every quirk: however the network cuts them,
 // the parser yields the same pictures.
 #include "tests/media/mjpeg_parser/parser_feeding.h"

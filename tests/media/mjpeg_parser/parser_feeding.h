@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Feeding helpers for the multipart parser tests: the same stream cut into
 // pieces in different ways, and a generator of quirky camera streams.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Turns of the decode pool: fair in decode time, so that one stream of slow
 // pictures does not hold up the others.
 #include "media/timing/fair_queue.h"

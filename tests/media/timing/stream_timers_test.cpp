@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The network thread's timing rules on a clock the test moves by hand:
 // reconnect backoff, the stall, the timeout and the flood window.
 #include "media/timing/stream_timers.h"

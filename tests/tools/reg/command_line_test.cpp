@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line: reg's switches in either spelling, and clear syntax errors.
 #include "tools/reg/command_line.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // query, add and delete against a temporary store, in this process.
 #include "tests/support/test_env.h"
 #include "tests/tools/reg/reg_test_support.h"

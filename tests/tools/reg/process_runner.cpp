@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/tools/reg/process_runner.h"
 
 #include "tests/support/test_env.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs a program to its end and collects its exit code and output, for the
 // end-to-end tests of veskat-reg. Standard input is /dev/null, or a

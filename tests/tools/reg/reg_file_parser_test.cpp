@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading .reg files: every entry form regedit writes, the encodings, and the
 // line number and reason of each fault.
 #include "tools/reg/reg_file_parser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writing .reg files as regedit does, and reading back exactly what was written.
 #include "tools/reg/reg_file_parser.h"
 #include "tools/reg/reg_file_writer.h"

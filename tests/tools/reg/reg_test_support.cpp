@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/tools/reg/reg_test_support.h"
 
 #include "tests/support/test_env.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Helpers of the veskat-reg tests: a console with scripted answers, and
 // direct reads of the store through the registry entry points.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // export and import: identical round trips, files from Windows' registry
 // editor, and files with a fault that change nothing.
 #include "tests/support/test_env.h"

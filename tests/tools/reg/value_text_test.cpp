@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // /t and /d as the command line gives them, and the data column of query.
 #include "tools/reg/value_text.h"
 

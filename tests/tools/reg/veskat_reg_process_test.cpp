@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built veskat-reg program, run as an operator or a script runs it.
 #include "tests/support/test_env.h"
 #include "tests/tools/reg/process_runner.h"

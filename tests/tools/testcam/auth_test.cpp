@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Credentials: Basic and Digest as a real client (libcurl) sends them, and
 // what the camera refuses.
 #include "tests/support/testcam_process.h"

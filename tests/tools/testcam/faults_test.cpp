@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fault switches and the process's own life: drop, stall, refuse, bounded
 // duration, a port already taken, clean exit on SIGTERM, bad arguments.
 #include "tests/support/spawned_process.h"

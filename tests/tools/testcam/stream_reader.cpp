@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/tools/testcam/stream_reader.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A strict reader of veskat-testcam's answers for the tests: one request over
 // a plain socket, the response head, then every multipart part checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The stream veskat-testcam serves: exact format, decodable pictures, rising
 // counters, paths, several cameras and many clients per camera.
 #include "tests/support/testcam_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Wraps the real media control and records the calls the camera window makes
 // on it, so that a test against veskat-testcam can see the restarts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the camera window offers around its picture, with the real media
 // control: snapshots, the status tooltip, the note for an address never set.
 #include "core/seeding/module1.h"

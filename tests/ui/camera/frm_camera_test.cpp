@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The camera window through its real widgets on the offscreen platform, with
 // its settings in a fresh temporary store for every test.
 #include "core/seeding/module1.h"

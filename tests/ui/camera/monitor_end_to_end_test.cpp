@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // End to end: a camera window with the real media control watching
 // veskat-testcam. The test camera goes away and comes back on the same port;
 // the monitor must notice, restart the stream, show pictures again and log

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The status monitor through the real camera window, with a recording media
 // control that answers scripted statuses. Ticks are driven directly.
 #include "core/settings/camera_schema.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A media control for tests: it records every call the camera window makes
 // and answers status reads (property 15) from a script the test controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A media control that records every call made on it, in order, and answers
 // property reads with a status the test sets. Shared by the window tests.

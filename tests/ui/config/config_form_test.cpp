@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Loading the form from the settings and writing every field back on close.
 #include "core/settings/camera_schema.h"
 #include "core/settings/registry_access.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The form together with the real frame: "Configure Cameras" opens it, a saved
 // address reaches the camera window after "Reload Cameras", and the form lives
 // on after "Exit" until it is closed itself.

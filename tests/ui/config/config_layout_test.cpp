@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The form's window kind, its grid of camera frames, the controls inside each
 // frame, fonts and tab order, in pixels at the screen's resolution.
 #include "tests/support/test_env.h"

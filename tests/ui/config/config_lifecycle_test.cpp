@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One form at a time, its place in the open-window list, and how it lives
 // alongside the rest of the program: it keeps the program running while it is
 // open and ends it when it is the last window to close.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Opening and closing the configuration form the way the user does.
 #include "ui/config/frm_camera_config.h"

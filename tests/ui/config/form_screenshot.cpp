@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Development aid: opens the configuration form on the current display, waits
 // until it is painted and saves a picture of it, to compare its layout by eye.
 //   config_form_screenshot OUT.png

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a camera value holds in the store, type included, read and written
 // straight through the registry entry points so the tests see what the form

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One camera enlarged over the client area, and the frame's status bar,
 // through the real windows on the offscreen platform.
 #include "core/seeding/module1.h"

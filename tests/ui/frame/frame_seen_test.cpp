@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The frame with two camera windows on the real media control, fed by
 // veskat-testcam: a camera window wholly covered by the other, and both
 // while the frame is minimised, keep playing but decode nothing; each draws

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main frame through its real windows on the offscreen platform, with the
 // settings in a fresh temporary store for every test.
 #include "core/seeding/module1.h"

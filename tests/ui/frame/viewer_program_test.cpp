@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The veskat-cameras program's command line, run as a shell runs it. No case
 // here may need a display: the program must answer before it opens one.
 #include "tests/support/test_env.h"

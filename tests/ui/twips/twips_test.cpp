@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Twips to pixels and back at the screen's dots per inch.
 #include "ui/twips/twips.h"
 

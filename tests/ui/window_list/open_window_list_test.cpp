@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The open-window list: creation order, entries that go with their windows,
 // captions and camera indexes read late by property.
 #include "ui/window_list/open_window_list.h"
