@@ -15,7 +15,6 @@
 
 #include <cstdio>
 #include <curl/curl.h>
-#include <jconfig.h>
 
 namespace {
 
@@ -25,11 +24,11 @@ QString curlVersion()
     return info && info->version ? QString::fromLatin1(info->version) : QStringLiteral("unknown");
 }
 
-// TurboJPEG has no run-time version call; this is the release it was built against.
+// TurboJPEG has no run-time version call; this is the release it was built
+// against, as pkg-config gave it to the build.
 QString turboJpegVersion()
 {
-    constexpr int number = LIBJPEG_TURBO_VERSION_NUMBER; // 2001005 is 2.1.5
-    return QStringLiteral("%1.%2.%3").arg(number / 1000000).arg(number / 1000 % 1000).arg(number % 1000);
+    return QStringLiteral(VESKAT_TURBOJPEG_VERSION);
 }
 
 } // namespace
